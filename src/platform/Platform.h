@@ -1,0 +1,126 @@
+// The program's only door to the outside world: the pointer, injected mouse
+// buttons, system-wide hot keys and the desktop's file-type registration.
+//
+// The handlers of the main dialog speak the Windows vocabulary (virtual-key
+// codes, MOD_ modifier bits, screen pixels); each back end translates it to its
+// own system. This header stays free of Qt and of any system header so that
+// every back end, including one built without Qt, can implement it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// Outcome of a call that can fail. `error` is a system error number in the
+// Windows numbering where one exists (the dialogs show it as "Last Error %u").
+struct Result {
+    bool ok = true;
+    std::uint32_t error = 0;
+    std::string message;
+
+    static Result success() { return {}; }
+    static Result failure(std::uint32_t error, std::string message)
+    {
+        return Result{false, error, std::move(message)};
+    }
+    explicit operator bool() const { return ok; }
+};
+
+// A position in screen coordinates: device pixels of the whole desktop, with
+// (0, 0) at the top left of the primary screen; may be negative on the left
+// of or above it.
+struct Point {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(Point a, Point b) { return a.x == b.x && a.y == b.y; }
+};
+
+enum class Button { Left, Right };
+enum class ButtonAction { Down, Up };
+
+// Pointer position and synthetic button events at the pointer.
+class Mouse {
+public:
+    virtual ~Mouse() = default;
+    // The pointer's current position.
+    virtual Point cursorPos() = 0;
+    // Moves the pointer; the position is taken as it is, off-screen values
+    // are clamped by the system.
+    virtual void setCursorPos(int x, int y) = 0;
+    // Injects one button event at the pointer's current position and hands
+    // it to the system at once.
+    virtual void button(Button button, ButtonAction action) = 0;
+    // Blocks the calling thread for `ms` milliseconds (the pause inside a
+    // double click).
+    virtual void pause(std::uint32_t ms) = 0;
+};
+
+// Modifier bits of a hot key in the form RegisterHotKey takes them.
+enum : std::uint32_t {
+    kModAlt = 0x0001,
+    kModControl = 0x0002,
+    kModShift = 0x0004,
+    kModWin = 0x0008,
+};
+
+// The error number Windows gives when a combination is already registered,
+// used by every back end for a combination it cannot take.
+constexpr std::uint32_t kErrorHotKeyAlreadyRegistered = 1409;
+
+// System-wide hot keys. A press of a registered combination calls the press
+// handler on the UI thread with the identifier, the modifiers and the
+// virtual-key code it was registered with.
+class HotKeys {
+public:
+    using PressHandler = std::function<void(int id, std::uint32_t modifiers, std::uint32_t virtualKey)>;
+
+    virtual ~HotKeys() = default;
+    // Registers `virtualKey` with `modifiers` (kMod* bits) under `id`. Fails
+    // when the combination is taken or the key has no equivalent here.
+    virtual Result registerHotKey(int id, std::uint32_t modifiers, std::uint32_t virtualKey) = 0;
+    // Releases `id`; fails when nothing is registered under it.
+    virtual Result unregisterHotKey(int id) = 0;
+    virtual void setPressHandler(PressHandler handler) = 0;
+};
+
+// What the shell needs to open sequence files with this program.
+struct FileTypeRegistration {
+    std::string extension;      // ".tpx"
+    std::string typeName;       // "QuorvelFile"
+    std::string description;    // "Quorvel File"
+    std::string openCommand;    // the program followed by its file argument
+    std::string iconValue;      // where the shell finds the type's icon
+    std::string executablePath; // full path of the running program
+};
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Writes the file-type association for the current user. Fails when any
+    // part of it cannot be written.
+    virtual Result registerFileType(const FileTypeRegistration& registration) = 0;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+    // Checks once at start that the back end can work (a display is open,
+    // input injection is available); the message says what is missing.
+    virtual Result check() = 0;
+    virtual Mouse& mouse() = 0;
+    virtual HotKeys& hotKeys() = 0;
+    virtual Shell& shell() = 0;
+};
+
+// The platform the program runs on. Set once at start (or by a test);
+// using it before then is a programming error.
+Platform& current();
+void setCurrent(Platform* platform);
+
+// The back end of this build (X11 on Linux, Win32 on Windows).
+std::unique_ptr<Platform> createNative();
+
+} // namespace platform

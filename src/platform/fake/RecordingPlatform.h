@@ -1,0 +1,105 @@
+// A platform for tests: it performs nothing and records every call, in order,
+// so that a test can assert what the program did to the outside world.
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <map>
+#include <set>
+#include <utility>
+#include <vector>
+
+namespace platform::fake {
+
+struct Event {
+    enum class Kind { Move, Button, Pause, QueryPos };
+    Kind kind;
+    int x = 0;                     // Move: target; Button and QueryPos: pointer position then
+    int y = 0;
+    Button button = Button::Left;  // Button only
+    ButtonAction action = ButtonAction::Down;
+    std::uint32_t ms = 0;          // Pause only
+
+    bool isDown(Button b) const { return kind == Kind::Button && button == b && action == ButtonAction::Down; }
+    bool isUp(Button b) const { return kind == Kind::Button && button == b && action == ButtonAction::Up; }
+};
+
+class RecordingMouse final : public Mouse {
+public:
+    Point cursorPos() override;
+    void setCursorPos(int x, int y) override;
+    void button(Button button, ButtonAction action) override;
+    void pause(std::uint32_t ms) override;
+
+    std::vector<Event> events;
+    Point position;
+
+    // Button events only, as (x, y, button, action) in order.
+    std::vector<Event> buttonEvents() const;
+    // Number of completed clicks (down followed by up) of `b`.
+    int clicks(Button b) const;
+    void clear() { events.clear(); }
+};
+
+class RecordingHotKeys final : public HotKeys {
+public:
+    Result registerHotKey(int id, std::uint32_t modifiers, std::uint32_t virtualKey) override;
+    Result unregisterHotKey(int id) override;
+    void setPressHandler(PressHandler handler) override;
+
+    // Makes a combination behave as if another program held it.
+    void holdElsewhere(std::uint32_t modifiers, std::uint32_t virtualKey);
+    // Delivers a press of the combination registered under `id`, as the
+    // system would. Returns false when `id` is not registered.
+    bool press(int id);
+    bool isRegistered(int id) const { return registered.count(id) != 0; }
+
+    std::map<int, std::pair<std::uint32_t, std::uint32_t>> registered; // id -> (modifiers, key)
+    std::set<std::pair<std::uint32_t, std::uint32_t>> heldElsewhere;
+    std::vector<std::string> log; // "register 1 3 80", "unregister 1", ...
+    PressHandler handler;
+};
+
+class RecordingShell final : public Shell {
+public:
+    Result registerFileType(const FileTypeRegistration& registration) override;
+
+    std::vector<FileTypeRegistration> registrations;
+    bool fail = false;
+};
+
+class RecordingPlatform final : public Platform {
+public:
+    Result check() override { return checkResult; }
+    Mouse& mouse() override { return m_mouse; }
+    HotKeys& hotKeys() override { return m_hotKeys; }
+    Shell& shell() override { return m_shell; }
+
+    RecordingMouse& recordingMouse() { return m_mouse; }
+    RecordingHotKeys& recordingHotKeys() { return m_hotKeys; }
+    RecordingShell& recordingShell() { return m_shell; }
+
+    Result checkResult = Result::success();
+
+private:
+    RecordingMouse m_mouse;
+    RecordingHotKeys m_hotKeys;
+    RecordingShell m_shell;
+};
+
+// Installs a fresh recording platform as the current one for the lifetime of
+// the object (one per test).
+class ScopedRecordingPlatform {
+public:
+    ScopedRecordingPlatform() { setCurrent(&platform); }
+    ~ScopedRecordingPlatform() { setCurrent(nullptr); }
+    ScopedRecordingPlatform(const ScopedRecordingPlatform&) = delete;
+    ScopedRecordingPlatform& operator=(const ScopedRecordingPlatform&) = delete;
+
+    RecordingPlatform platform;
+    RecordingMouse& mouse() { return platform.recordingMouse(); }
+    RecordingHotKeys& hotKeys() { return platform.recordingHotKeys(); }
+    RecordingShell& shell() { return platform.recordingShell(); }
+};
+
+} // namespace platform::fake

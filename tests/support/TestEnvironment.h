@@ -1,0 +1,47 @@
+// Every test process runs with its own empty HOME, XDG_CONFIG_HOME,
+// XDG_DATA_HOME and XDG_CACHE_HOME, so that no test reads or writes the
+// user's settings or file associations, and without a session bus.
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace quorvel::test {
+
+class IsolatedEnvironment {
+public:
+    IsolatedEnvironment();
+    IsolatedEnvironment(const IsolatedEnvironment&) = delete;
+    IsolatedEnvironment& operator=(const IsolatedEnvironment&) = delete;
+
+    QString root() const { return m_dir.path(); }
+    QString configHome() const { return m_dir.path() + "/config"; }
+    QString dataHome() const { return m_dir.path() + "/data"; }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace quorvel::test
+
+// main() for a QtTest class that needs a QApplication: the isolated
+// environment is in place before Qt reads any of it.
+#define QUORVEL_TEST_MAIN(TestClass)                                                                         \
+    int main(int argc, char** argv)                                                                          \
+    {                                                                                                        \
+        quorvel::test::IsolatedEnvironment environment;                                                      \
+        QApplication app(argc, argv);                                                                        \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \
+        TestClass testObject;                                                                                \
+        return QTest::qExec(&testObject, argc, argv);                                                        \
+    }
+
+// The same for tests that need no widgets.
+#define QUORVEL_TEST_MAIN_CORE(TestClass)                                                                    \
+    int main(int argc, char** argv)                                                                          \
+    {                                                                                                        \
+        quorvel::test::IsolatedEnvironment environment;                                                      \
+        QCoreApplication app(argc, argv);                                                                    \
+        TestClass testObject;                                                                                \
+        return QTest::qExec(&testObject, argc, argv);                                                        \
+    }
