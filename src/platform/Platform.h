@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -86,6 +87,13 @@ public:
     virtual void setPressHandler(PressHandler handler) = 0;
 };
 
+// One image of the program's icon, as a file's bytes.
+struct IconImage {
+    std::string size;      // "16x16", "32x32", ... or "scalable"
+    std::string format;    // "png" or "svg"
+    std::string data;      // the file's bytes
+};
+
 // What the shell needs to open sequence files with this program.
 struct FileTypeRegistration {
     std::string extension;      // ".tpx"
@@ -94,6 +102,8 @@ struct FileTypeRegistration {
     std::string openCommand;    // the program followed by its file argument
     std::string iconValue;      // where the shell finds the type's icon
     std::string executablePath; // full path of the running program
+    std::string iconName;       // "quorvel": the icon's name in the desktop's icon theme
+    std::vector<IconImage> icons;
 };
 
 class Shell {
