@@ -14,6 +14,9 @@ enum ClickType : int {
     DoubleRightClick = 3,
 };
 
+// The text of each click kind, in combo box order.
+extern const char* const kClickTypeTexts[4];
+
 class CClickEntry {
 public:
     CClickEntry() = default;

@@ -1,0 +1,39 @@
+#include "app/CClickerApp.h"
+
+#include "framework/MessageBox.h"
+#include "hotkeys/CUtility.h"
+#include "res/Resources.h"
+
+CClickerApp::CClickerApp() : CWinApp(res::loadString(IDS_APP_TITLE)) {}
+
+CClickerApp::~CClickerApp() = default;
+
+CClickerApp* CClickerApp::instance()
+{
+    return dynamic_cast<CClickerApp*>(AfxGetApp());
+}
+
+BOOL CClickerApp::InitInstance(const CommandLine& commandLine)
+{
+    SetRegistryKey(QStringLiteral("Corvane"));
+
+    {
+        CUtility utility;
+        if (!utility.RegisterFileType(QStringLiteral("tpx"), QStringLiteral("Quorvel File")))
+            AfxMessageBox(IDS_REGISTER_FAILED, MB_OK);
+    }
+
+    m_pMainWnd = &m_dlg;
+    m_dlg.Create(IDD_CLICKER_DIALOG, nullptr);
+
+    if (!commandLine.autoRun) {
+        m_dlg.ShowWindow(SW_SHOW);
+    } else {
+        BeginWaitCursor();
+        m_trayIcon.Add();
+        m_dlg.LoadSequenceFile(commandLine.file);
+        m_dlg.PostMessage(WM_HOTKEY, 2, 2);
+        EndWaitCursor();
+    }
+    return TRUE;
+}

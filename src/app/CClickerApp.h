@@ -1,0 +1,23 @@
+// The application object: starts the process in the normal or the
+// unattended way and owns the main window and the tray icon.
+#pragma once
+
+#include "app/CClickerDlg.h"
+#include "app/CTrayIcon.h"
+#include "app/CommandLine.h"
+#include "framework/CWinApp.h"
+
+class CClickerApp : public CWinApp {
+public:
+    CClickerApp();
+    ~CClickerApp() override;
+
+    // Start-up: registry key, file type, the hidden main window, then either
+    // the window shown or the unattended run.
+    BOOL InitInstance(const CommandLine& commandLine);
+
+    static CClickerApp* instance();
+
+    CTrayIcon m_trayIcon;
+    CClickerDlg m_dlg;
+};

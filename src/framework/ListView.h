@@ -1,0 +1,67 @@
+// The report list widget (a QTableView over a RowStore model) and its model.
+// CListCtrl is the handle the dialog code uses to work it.
+#pragma once
+
+#include "framework/RowStore.h"
+
+#include <QAbstractTableModel>
+#include <QTableView>
+
+#include <vector>
+
+class ListModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit ListModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Returns the new column's index.
+    int insertColumn(int column, const QString& header, int format);
+    int insertRow(int index, const QString& firstCell);
+    bool setText(int row, int column, const QString& text);
+    QString text(int row, int column) const;
+    std::intptr_t itemData(int row) const;
+    bool setItemData(int row, std::intptr_t data);
+    bool removeRow(int row);
+    void removeAllRows();
+
+    const RowStore& store() const { return m_store; }
+
+private:
+    struct Column {
+        QString header;
+        int format; // LVCFMT_
+    };
+    bool validRow(int row) const { return row >= 0 && row < m_store.rowCount(); }
+    Qt::Alignment alignment(int column) const;
+
+    std::vector<Column> m_columns;
+    RowStore m_store;
+};
+
+class ListView final : public QTableView {
+    Q_OBJECT
+public:
+    explicit ListView(QWidget* parent = nullptr);
+
+    ListModel* listModel() const { return m_model; }
+    // Scrolls `row` fully into view once the current handler has returned,
+    // so that a burst of inserts scrolls once.
+    void ensureVisibleLater(int row);
+
+signals:
+    // A mouse click on the list, sent after the click has moved the
+    // selection. Keyboard moves send none.
+    void clickNotify();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    ListModel* m_model;
+    int m_pendingScrollRow = -1;
+};

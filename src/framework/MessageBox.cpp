@@ -1,0 +1,103 @@
+#include "framework/MessageBox.h"
+
+#include "framework/CDialog.h"
+#include "framework/CWinApp.h"
+#include "res/Resources.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+MessageBoxHandler& handler()
+{
+    static MessageBoxHandler h;
+    return h;
+}
+
+QMessageBox::Icon iconFor(UINT type)
+{
+    switch (type & MB_ICONMASK) {
+    case MB_ICONHAND:
+        return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case MB_ICONEXCLAMATION:
+        return QMessageBox::Warning;
+    case MB_ICONASTERISK:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+int showReal(const MessageBoxRequest& request)
+{
+    QMessageBox box(iconFor(request.type), request.caption, request.text, QMessageBox::NoButton, request.owner);
+    struct Choice {
+        QMessageBox::StandardButton button;
+        int answer;
+    };
+    std::vector<Choice> choices;
+    switch (request.type & MB_TYPEMASK) {
+    case MB_YESNO:
+        choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
+        break;
+    case MB_YESNOCANCEL:
+        choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+        break;
+    case MB_OKCANCEL:
+        choices = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
+        break;
+    default:
+        choices = {{QMessageBox::Ok, IDOK}};
+        break;
+    }
+    for (const Choice& c : choices)
+        box.addButton(c.button);
+    box.setDefaultButton(choices.front().button);
+    box.exec();
+    const QAbstractButton* clicked = box.clickedButton();
+    for (const Choice& c : choices)
+        if (clicked == box.button(c.button))
+            return c.answer;
+    // Closed without a button: Windows answers Cancel, or the only button.
+    return choices.size() == 1 ? choices.front().answer : IDCANCEL;
+}
+
+} // namespace
+
+MessageBoxHandler setMessageBoxHandler(MessageBoxHandler h)
+{
+    MessageBoxHandler previous = std::move(handler());
+    handler() = std::move(h);
+    return previous;
+}
+
+int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption, UINT type)
+{
+    MessageBoxRequest request;
+    request.owner = owner;
+    request.text = text;
+    request.caption = caption.isEmpty() ? res::loadString(IDS_APP_TITLE) : caption;
+    request.type = type;
+    if (handler())
+        return handler()(request);
+    return showReal(request);
+}
+
+int AfxMessageBox(const QString& text, UINT type)
+{
+    if ((type & MB_ICONMASK) == 0)
+        type |= MB_ICONEXCLAMATION;
+    QWidget* owner = nullptr;
+    if (CWinApp* app = AfxGetApp(); app && app->m_pMainWnd && app->m_pMainWnd->isVisible())
+        owner = app->m_pMainWnd;
+    return ShowMessageBox(owner, text, QString(), type);
+}
+
+int AfxMessageBox(UINT stringId, UINT type)
+{
+    return AfxMessageBox(res::loadString(stringId), type);
+}

@@ -1,0 +1,60 @@
+// The rows of a report list, kept compactly: one 16-byte header per row and
+// the row's cells encoded back to back in one shared byte arena. A cell that
+// is a plain decimal number is kept as a number, a text that repeats (such as
+// a click-type name) as an index into a small pool of texts, anything else as
+// UTF-8. A million rows of a click sequence take about 35 MB.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <QHash>
+#include <vector>
+
+class RowStore {
+public:
+    explicit RowStore(int columnCount = 1);
+
+    int columnCount() const { return m_columnCount; }
+    // Changing the column count keeps the existing cells of the columns that
+    // stay; new columns start empty.
+    void setColumnCount(int count);
+
+    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    // Inserts an empty row at `index` (0..rowCount()).
+    void insertRow(int index);
+    // Appends `count` empty rows.
+    void appendRows(int count);
+    void removeRow(int index);
+    void clear();
+
+    QString text(int row, int column) const;
+    void setText(int row, int column, const QString& text);
+    std::intptr_t data(int row) const { return m_rows[static_cast<size_t>(row)].data; }
+    void setData(int row, std::intptr_t data) { m_rows[static_cast<size_t>(row)].data = data; }
+
+    // Bytes held for rows, cells and pooled texts (capacity, not size).
+    size_t memoryUsage() const;
+
+private:
+    struct Row {
+        std::intptr_t data = 0;
+        std::uint32_t offset = 0; // into m_arena
+        std::uint32_t size = 0;   // encoded bytes of all cells; 0 = every cell empty
+    };
+
+    // Appends the encoding of `text` to `out`.
+    void encodeCell(const QString& text, std::vector<std::uint8_t>& out);
+    QString decodeCell(const std::uint8_t*& p) const;
+    static void skipCell(const std::uint8_t*& p);
+    void replaceRowBytes(Row& row, const std::vector<std::uint8_t>& bytes);
+    void compact();
+
+    int m_columnCount;
+    std::vector<Row> m_rows;
+    std::vector<std::uint8_t> m_arena;
+    size_t m_garbage = 0;
+    std::vector<QString> m_pool;
+    QHash<QString, std::uint32_t> m_poolIndex;
+    std::vector<std::uint8_t> m_scratch;
+};

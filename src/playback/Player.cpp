@@ -1,0 +1,117 @@
+// The player: one window timer (id 1) that fires once per click. Each step
+// performs the next row and re-arms the timer with the delay of the row
+// after it, so every row's delay is the wait before its own click.
+#include "app/CClickerDlg.h"
+#include "framework/MessageBox.h"
+#include "platform/Platform.h"
+#include "res/Resource.h"
+
+namespace {
+constexpr UINT kPlaybackTimer = 1;
+} // namespace
+
+void CClickerDlg::OnStartStop()
+{
+    if (!m_bRunning) {
+        UpdateData(TRUE);
+        if (m_list.GetItemCount() == 0) {
+            AfxMessageBox(IDS_ADD_OR_LOAD, MB_OK);
+            return;
+        }
+        m_nCurrentRow = -1;
+        SelectRow(0);
+        CClickEntry first;
+        ReadClickRow(0, first);
+        SetTimer(kPlaybackTimer, first.m_delay);
+        m_nClicksDone = 0;
+        m_bRunning = !m_bRunning;
+        UpdatePlaybackControls();
+        return;
+    }
+    KillTimer(kPlaybackTimer);
+    if (m_bCloseWhenDone)
+        PostMessage(WM_CLOSE, 0, 0);
+    m_bRunning = !m_bRunning;
+    UpdatePlaybackControls();
+}
+
+void CClickerDlg::OnTimer(UINT)
+{
+    PlayNextClick();
+}
+
+void CClickerDlg::PlayNextClick()
+{
+    // With no rows the timer keeps running at its last interval, so playback
+    // goes on as soon as the list has rows again.
+    if (m_list.GetItemCount() == 0)
+        return;
+    KillTimer(kPlaybackTimer);
+    const int i = GetNextRow(TRUE);
+    CClickEntry e;
+    ReadClickRow(i, e);
+    PerformClick(e);
+    SelectRow(i);
+    if (m_repeatCount != 0) {
+        const DWORD n = static_cast<DWORD>(m_list.GetItemCount());
+        if (m_nClicksDone >= n * static_cast<DWORD>(m_repeatCount)) {
+            OnStartStop();
+            return;
+        }
+    }
+    const int j = GetNextRow(FALSE);
+    ReadClickRow(j, e);
+    SetTimer(kPlaybackTimer, e.m_delay);
+}
+
+int CClickerDlg::GetNextRow(BOOL advance)
+{
+    const int count = m_list.GetItemCount();
+    if (advance) {
+        m_nCurrentRow += 1;
+        if (m_nCurrentRow >= count)
+            m_nCurrentRow = 0;
+        return m_nCurrentRow;
+    }
+    return m_nCurrentRow + 1 < count ? m_nCurrentRow + 1 : 0;
+}
+
+void CClickerDlg::PerformClick(CClickEntry e)
+{
+    platform::Mouse& mouse = platform::current().mouse();
+    platform::Point saved{-1, -1};
+    if (e.m_cursorBack)
+        saved = mouse.cursorPos();
+    mouse.setCursorPos(static_cast<int>(e.m_x), static_cast<int>(e.m_y));
+    switch (e.m_clickType) {
+    case SingleLeftClick:
+        m_utility.ClickLeft();
+        break;
+    case SingleRightClick:
+        m_utility.ClickRight();
+        break;
+    case DoubleLeftClick:
+        m_utility.DoubleClickLeft();
+        break;
+    case DoubleRightClick:
+        m_utility.DoubleClickRight();
+        break;
+    default:
+        break;
+    }
+    if (e.m_cursorBack)
+        mouse.setCursorPos(saved.x, saved.y);
+    m_nClicksDone += 1;
+}
+
+void CClickerDlg::UpdatePlaybackControls()
+{
+    static constexpr int kEditingControls[] = {
+        IDC_ADD, IDC_UPDATE, IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_DELETE,
+        IDC_DELETE_ALL, IDC_LOAD_CLICKS, IDC_SAVE_CLICKS, IDC_CLICK_LIST,
+    };
+    for (int id : kEditingControls)
+        if (QWidget* control = GetDlgItem(id))
+            control->setEnabled(!m_bRunning);
+    SetDlgItemText(IDC_START_STOP, m_bRunning ? QStringLiteral("S&top") : QStringLiteral("S&tart"));
+}
