@@ -1,40 +1,80 @@
-// Placeholder until the X11 back end lands: reports itself as unusable.
-#include "platform/Platform.h"
+#include "platform/x11/X11Platform.h"
+
+#include "platform/x11/ErrorCodes.h"
+#include "platform/x11/X11HotKeys.h"
+#include "platform/x11/X11Mouse.h"
+#include "platform/x11/XdgShell.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+namespace platform::x11 {
+
+X11Platform::X11Platform()
+{
+    const char* name = XDisplayName(nullptr);
+    m_displayName = name ? name : "";
+    m_pointerDisplay = XOpenDisplay(nullptr);
+    if (m_pointerDisplay) {
+        m_keyDisplay = XOpenDisplay(nullptr);
+        int eventBase = 0;
+        int errorBase = 0;
+        int major = 0;
+        int minor = 0;
+        m_hasXTest = XTestQueryExtension(m_pointerDisplay, &eventBase, &errorBase, &major, &minor);
+    }
+    m_mouse = std::make_unique<X11Mouse>(m_pointerDisplay, m_hasXTest);
+    m_hotKeys = std::make_unique<X11HotKeys>(m_keyDisplay);
+    m_shell = createXdgShell();
+}
+
+X11Platform::~X11Platform()
+{
+    // The users of the connections go first: the hot keys release their
+    // grabs on the way out.
+    m_hotKeys.reset();
+    m_mouse.reset();
+    if (m_keyDisplay)
+        XCloseDisplay(m_keyDisplay);
+    if (m_pointerDisplay)
+        XCloseDisplay(m_pointerDisplay);
+}
+
+Result X11Platform::check()
+{
+    if (!m_pointerDisplay || !m_keyDisplay) {
+        std::string message = "cannot open the X display \"" + m_displayName + "\"";
+        if (m_displayName.empty())
+            message += " (DISPLAY is not set)";
+        return Result::failure(kErrorNotSupported, message);
+    }
+    if (!m_hasXTest)
+        return Result::failure(kErrorNotSupported, "the X server has no XTest extension");
+    return Result::success();
+}
+
+Mouse& X11Platform::mouse()
+{
+    return *m_mouse;
+}
+
+HotKeys& X11Platform::hotKeys()
+{
+    return *m_hotKeys;
+}
+
+Shell& X11Platform::shell()
+{
+    return *m_shell;
+}
+
+} // namespace platform::x11
 
 namespace platform {
-namespace {
-class UnavailableMouse final : public Mouse {
-public:
-    Point cursorPos() override { return {}; }
-    void setCursorPos(int, int) override {}
-    void button(Button, ButtonAction) override {}
-    void pause(std::uint32_t) override {}
-};
-class UnavailableHotKeys final : public HotKeys {
-public:
-    Result registerHotKey(int, std::uint32_t, std::uint32_t) override { return Result::failure(1, "unavailable"); }
-    Result unregisterHotKey(int) override { return Result::failure(1, "unavailable"); }
-    void setPressHandler(PressHandler) override {}
-};
-class UnavailableShell final : public Shell {
-public:
-    Result registerFileType(const FileTypeRegistration&) override { return Result::success(); }
-};
-class UnavailablePlatform final : public Platform {
-public:
-    Result check() override { return Result::failure(1, "the X11 back end is not built yet"); }
-    Mouse& mouse() override { return m_mouse; }
-    HotKeys& hotKeys() override { return m_hotKeys; }
-    Shell& shell() override { return m_shell; }
-private:
-    UnavailableMouse m_mouse;
-    UnavailableHotKeys m_hotKeys;
-    UnavailableShell m_shell;
-};
-} // namespace
 
 std::unique_ptr<Platform> createNative()
 {
-    return std::make_unique<UnavailablePlatform>();
+    return std::make_unique<x11::X11Platform>();
 }
+
 } // namespace platform

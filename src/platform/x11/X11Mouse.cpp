@@ -1,0 +1,62 @@
+#include "platform/x11/X11Mouse.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace platform::x11 {
+
+X11Mouse::X11Mouse(Display* display, bool canInject) : m_display(display), m_canInject(display && canInject) {}
+
+Point X11Mouse::cursorPos()
+{
+    if (!m_display)
+        return {};
+    Window root = None;
+    Window child = None;
+    int rootX = 0;
+    int rootY = 0;
+    int windowX = 0;
+    int windowY = 0;
+    unsigned int state = 0;
+    // When the pointer is on another screen the call returns False but still
+    // gives the position on that screen's root, which is what we want.
+    XQueryPointer(m_display, DefaultRootWindow(m_display), &root, &child, &rootX, &rootY, &windowX, &windowY, &state);
+    // This connection selects no events, but the server sends MappingNotify
+    // to every client; drop whatever the round trip queued so it cannot pile up.
+    while (XEventsQueued(m_display, QueuedAlready) > 0) {
+        XEvent event;
+        XNextEvent(m_display, &event);
+    }
+    return {rootX, rootY};
+}
+
+void X11Mouse::setCursorPos(int x, int y)
+{
+    if (!m_canInject)
+        return;
+    // Screen -1: the screen the pointer is on. The server clamps positions
+    // outside the screen to its edges.
+    XTestFakeMotionEvent(m_display, -1, x, y, CurrentTime);
+    XFlush(m_display);
+}
+
+void X11Mouse::button(Button button, ButtonAction action)
+{
+    if (!m_canInject)
+        return;
+    const unsigned int number = button == Button::Left ? 1 : 3;
+    XTestFakeButtonEvent(m_display, number, action == ButtonAction::Down ? True : False, CurrentTime);
+    // Sent at once: a double click's pause must separate the two clicks on
+    // the server, not only in this process.
+    XFlush(m_display);
+}
+
+void X11Mouse::pause(std::uint32_t ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+} // namespace platform::x11

@@ -1,0 +1,29 @@
+// The pointer on X11: its position read with XQueryPointer on the root
+// window, moved and clicked through the XTest extension. Positions are root
+// window coordinates in device pixels.
+#pragma once
+
+#include "platform/Platform.h"
+
+typedef struct _XDisplay Display;
+
+namespace platform::x11 {
+
+class X11Mouse final : public Mouse {
+public:
+    // `display` is not owned and may be null, in which case every call does
+    // nothing and the pointer reads as (0, 0). Without XTest (`canInject`
+    // false) the position can still be read but nothing is injected.
+    X11Mouse(Display* display, bool canInject);
+
+    Point cursorPos() override;
+    void setCursorPos(int x, int y) override;
+    void button(Button button, ButtonAction action) override;
+    void pause(std::uint32_t ms) override;
+
+private:
+    Display* m_display;
+    bool m_canInject;
+};
+
+} // namespace platform::x11

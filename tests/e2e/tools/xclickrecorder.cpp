@@ -1,0 +1,176 @@
+// xclickrecorder: an X client that records the pointer buttons pressed on
+// it, for end-to-end tests.
+//
+//   xclickrecorder [--geometry WIDTHxHEIGHT+X+Y] [--keys]
+//
+// Maps an override-redirect window (no window manager moves or decorates it)
+// over the whole screen or the given rectangle, raised above everything
+// mapped so far, and prints "ready" once the server has mapped it. Then one
+// line per event, flushed at once:
+//
+//   press|release <button> <root_x> <root_y> <server_time_ms> [sent]
+//
+// With --keys the window also takes the keyboard focus and reports
+//
+//   keypress|keyrelease <keycode> <root_x> <root_y> <server_time_ms> [sent]
+//
+// "sent" marks an event made with XSendEvent. Exits on SIGTERM or SIGINT, or
+// when its standard input reaches its end.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    const ssize_t written = write(g_signalPipe[1], &byte, 1);
+    (void)written;
+}
+
+struct Options {
+    bool hasGeometry = false;
+    int x = 0;
+    int y = 0;
+    unsigned int width = 0;
+    unsigned int height = 0;
+    bool keys = false;
+};
+
+bool parseArguments(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--keys") == 0) {
+            options.keys = true;
+        } else if (std::strcmp(argv[i], "--geometry") == 0 && i + 1 < argc) {
+            const int flags = XParseGeometry(argv[++i], &options.x, &options.y, &options.width, &options.height);
+            if ((flags & (WidthValue | HeightValue)) != (WidthValue | HeightValue) || options.width == 0 ||
+                options.height == 0)
+                return false;
+            options.hasGeometry = true;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+void report(const char* kind, unsigned int detail, int x, int y, Time time, bool sent)
+{
+    std::printf("%s %u %d %d %lu%s\n", kind, detail, x, y, static_cast<unsigned long>(time), sent ? " sent" : "");
+    std::fflush(stdout);
+}
+
+void handleEvent(const XEvent& event)
+{
+    switch (event.type) {
+    case ButtonPress:
+    case ButtonRelease: {
+        const XButtonEvent& e = event.xbutton;
+        report(event.type == ButtonPress ? "press" : "release", e.button, e.x_root, e.y_root, e.time, e.send_event);
+        break;
+    }
+    case KeyPress:
+    case KeyRelease: {
+        const XKeyEvent& e = event.xkey;
+        report(event.type == KeyPress ? "keypress" : "keyrelease", e.keycode, e.x_root, e.y_root, e.time, e.send_event);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    if (!parseArguments(argc, argv, options)) {
+        std::fprintf(stderr, "usage: xclickrecorder [--geometry WIDTHxHEIGHT+X+Y] [--keys]\n");
+        return 2;
+    }
+    if (pipe(g_signalPipe) != 0) {
+        std::perror("xclickrecorder: pipe");
+        return 1;
+    }
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "xclickrecorder: cannot open the X display \"%s\"\n", XDisplayName(nullptr));
+        return 1;
+    }
+    const int screen = DefaultScreen(display);
+    if (!options.hasGeometry) {
+        options.width = static_cast<unsigned int>(DisplayWidth(display, screen));
+        options.height = static_cast<unsigned int>(DisplayHeight(display, screen));
+    }
+
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.background_pixel = WhitePixel(display, screen);
+    attributes.event_mask = ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
+    if (options.keys)
+        attributes.event_mask |= KeyPressMask | KeyReleaseMask;
+    const Window window = XCreateWindow(display, RootWindow(display, screen), options.x, options.y, options.width,
+                                        options.height, 0, CopyFromParent, InputOutput, CopyFromParent,
+                                        CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
+    XStoreName(display, window, "xclickrecorder");
+    XMapRaised(display, window);
+
+    // Ready once the server has mapped the window; the map of an
+    // override-redirect window cannot be held up by a window manager.
+    XEvent event;
+    do {
+        XNextEvent(display, &event);
+    } while (event.type != MapNotify);
+    if (options.keys)
+        XSetInputFocus(display, window, RevertToPointerRoot, CurrentTime);
+    XSync(display, False);
+    std::printf("ready\n");
+    std::fflush(stdout);
+
+    pollfd fds[3] = {
+        {ConnectionNumber(display), POLLIN, 0},
+        {STDIN_FILENO, POLLIN, 0},
+        {g_signalPipe[0], POLLIN, 0},
+    };
+    bool running = true;
+    while (running) {
+        while (XPending(display) > 0) {
+            XNextEvent(display, &event);
+            handleEvent(event);
+        }
+        if (poll(fds, 3, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) {
+            char buffer[256];
+            const ssize_t count = read(STDIN_FILENO, buffer, sizeof buffer);
+            if (count == 0 || (count < 0 && errno != EINTR && errno != EAGAIN))
+                running = false;
+        }
+        if (fds[2].revents & POLLIN)
+            running = false;
+        if (fds[0].revents & (POLLHUP | POLLERR))
+            running = false;
+    }
+    XDestroyWindow(display, window);
+    XCloseDisplay(display);
+    return 0;
+}

@@ -1,0 +1,65 @@
+#include "support/RecordedEvent.h"
+
+#include <QList>
+
+namespace quorvel::test {
+namespace {
+
+struct KindName {
+    RecordedEvent::Kind kind;
+    const char* name;
+};
+
+constexpr KindName kKindNames[] = {
+    {RecordedEvent::Kind::Press, "press"},
+    {RecordedEvent::Kind::Release, "release"},
+    {RecordedEvent::Kind::KeyDown, "keypress"},
+    {RecordedEvent::Kind::KeyUp, "keyrelease"},
+};
+
+} // namespace
+
+std::optional<RecordedEvent> RecordedEvent::parse(const QByteArray& line)
+{
+    const QList<QByteArray> fields = line.simplified().split(' ');
+    if (fields.size() != 5 && fields.size() != 6)
+        return std::nullopt;
+    RecordedEvent event;
+    bool knownKind = false;
+    for (const KindName& entry : kKindNames) {
+        if (fields[0] == entry.name) {
+            event.kind = entry.kind;
+            knownKind = true;
+        }
+    }
+    if (!knownKind)
+        return std::nullopt;
+    bool ok[4] = {};
+    event.detail = fields[1].toInt(&ok[0]);
+    event.x = fields[2].toInt(&ok[1]);
+    event.y = fields[3].toInt(&ok[2]);
+    event.time = fields[4].toULongLong(&ok[3]);
+    if (!ok[0] || !ok[1] || !ok[2] || !ok[3])
+        return std::nullopt;
+    if (fields.size() == 6) {
+        if (fields[5] != "sent")
+            return std::nullopt;
+        event.sent = true;
+    }
+    return event;
+}
+
+QString RecordedEvent::toString() const
+{
+    QString name;
+    for (const KindName& entry : kKindNames) {
+        if (entry.kind == kind)
+            name = entry.name;
+    }
+    QString text = QString("%1 %2 %3 %4 %5").arg(name).arg(detail).arg(x).arg(y).arg(time);
+    if (sent)
+        text += " sent";
+    return text;
+}
+
+} // namespace quorvel::test

@@ -1,0 +1,37 @@
+// One event as the click recorder (tests/e2e/tools/xclickrecorder) reports
+// it, one line each:
+//
+//   press|release <button> <root_x> <root_y> <server_time_ms> [sent]
+//   keypress|keyrelease <keycode> <root_x> <root_y> <server_time_ms> [sent]
+//
+// "sent" marks an event that a client made with XSendEvent rather than one
+// that came through the server's input devices (real or XTest).
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace quorvel::test {
+
+struct RecordedEvent {
+    // Not named after the X event types: those are macros in Xlib.h.
+    enum class Kind { Press, Release, KeyDown, KeyUp };
+
+    Kind kind = Kind::Press;
+    int detail = 0; // button number or keycode
+    int x = 0;      // root window coordinates of the pointer
+    int y = 0;
+    std::uint64_t time = 0; // server time in milliseconds
+    bool sent = false;
+
+    bool isButton(Kind k, int button) const { return kind == k && detail == button; }
+    // Parses one line; nothing for anything else (such as "ready").
+    static std::optional<RecordedEvent> parse(const QByteArray& line);
+    // The line it was read from, for test failure messages.
+    QString toString() const;
+};
+
+} // namespace quorvel::test
