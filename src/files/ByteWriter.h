@@ -1,0 +1,44 @@
+// Appends little-endian integers to a growing byte buffer, whatever the byte
+// order of the machine, with no padding between values.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace files {
+
+class ByteWriter {
+public:
+    // Makes room for `total` bytes in all, so that a writer that knows its
+    // final size never reallocates.
+    void reserve(std::size_t total) { m_bytes.reserve(total); }
+
+    void appendU32(std::uint32_t value)
+    {
+        m_bytes.push_back(static_cast<std::uint8_t>(value));
+        m_bytes.push_back(static_cast<std::uint8_t>(value >> 8));
+        m_bytes.push_back(static_cast<std::uint8_t>(value >> 16));
+        m_bytes.push_back(static_cast<std::uint8_t>(value >> 24));
+    }
+
+    // Signed values are stored as their two's-complement bit pattern.
+    void appendI32(std::int32_t value) { appendU32(static_cast<std::uint32_t>(value)); }
+
+    void appendU16(std::uint16_t value)
+    {
+        m_bytes.push_back(static_cast<std::uint8_t>(value));
+        m_bytes.push_back(static_cast<std::uint8_t>(value >> 8));
+    }
+
+    std::size_t size() const { return m_bytes.size(); }
+    const std::vector<std::uint8_t>& bytes() const { return m_bytes; }
+    // Hands the buffer over; the writer is empty afterwards.
+    std::vector<std::uint8_t> take() { return std::exchange(m_bytes, {}); }
+
+private:
+    std::vector<std::uint8_t> m_bytes;
+};
+
+} // namespace files
