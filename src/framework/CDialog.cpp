@@ -110,10 +110,13 @@ void CDialog::EndDialog(int result)
 
 BOOL CDialog::DestroyWindow()
 {
-    if (!IsWindow())
+    if (!IsWindow() || m_destroying)
         return FALSE;
-    m_destroyed = true;
+    // The window still exists while its WM_DESTROY handler runs.
+    m_destroying = true;
     OnDestroy();
+    m_destroyed = true;
+    m_destroying = false;
     for (auto& [id, timer] : m_timers)
         timer->stop();
     if (m_modal)

@@ -119,6 +119,7 @@ private:
     int m_templateId;
     bool m_created = false;
     bool m_destroyed = false;
+    bool m_destroying = false;
     bool m_modal = false;
     std::vector<BuiltControl> m_controls;
     std::map<UINT, QTimer*> m_timers;

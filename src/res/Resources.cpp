@@ -2,6 +2,17 @@
 
 #include <QFile>
 
+// The icons are compiled into a static library, whose resources must be
+// registered by hand.
+static void initResources()
+{
+    static const bool done = [] {
+        Q_INIT_RESOURCE(quorvel);
+        return true;
+    }();
+    (void)done;
+}
+
 namespace res {
 
 QString loadString(unsigned id)
@@ -29,6 +40,7 @@ QString loadString(unsigned id)
 namespace {
 QByteArray readResource(const QString& path)
 {
+    initResources();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
@@ -38,6 +50,7 @@ QByteArray readResource(const QString& path)
 
 QIcon loadIcon(int id)
 {
+    initResources();
     QIcon icon;
     if (id != IDR_MAINFRAME)
         return icon;

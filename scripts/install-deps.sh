@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that are not installed yet (with sudo when not
+# root). Usage: scripts/install-deps.sh [--win32]
+#   --win32  also the mingw-w64 cross compiler and Wine for the Windows back end
+set -euo pipefail
+
+packages=(
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    libx11-dev libxtst-dev
+    xvfb xauth xdotool x11-utils trayer
+    xdg-utils shared-mime-info desktop-file-utils
+    fonts-dejavu-core
+)
+if [ "${1:-}" = "--win32" ]; then
+    packages+=(g++-mingw-w64-x86-64-posix wine64 wine)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [ "$status" = "install ok installed" ] || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

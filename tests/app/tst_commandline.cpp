@@ -1,0 +1,56 @@
+// The command line, Linux style: one optional file, --help, --version, and
+// `--` before a file whose name starts with '-'.
+#include "app/CommandLine.h"
+#include "support/TestEnvironment.h"
+
+#include <QtTest>
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+private slots:
+    void parse_data();
+    void parse();
+};
+
+void CommandLineTest::parse_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<bool>("autoRun");
+    QTest::addColumn<QString>("file");
+
+    const int start = static_cast<int>(CommandLine::Action::Start);
+    const int help = static_cast<int>(CommandLine::Action::Help);
+    const int version = static_cast<int>(CommandLine::Action::Version);
+    const int error = static_cast<int>(CommandLine::Action::Error);
+    QTest::newRow("nothing: normal start") << QStringList{} << start << false << QString();
+    QTest::newRow("a file: auto-run") << QStringList{"plan.tpx"} << start << true << "plan.tpx";
+    QTest::newRow("absolute path is a file") << QStringList{"/home/a.tpx"} << start << true << "/home/a.tpx";
+    QTest::newRow("slash option of Windows is a file") << QStringList{"/p"} << start << true << "/p";
+    QTest::newRow("empty name still auto-runs") << QStringList{""} << start << true << "";
+    QTest::newRow("help") << QStringList{"--help"} << help << false << QString();
+    QTest::newRow("short help wins over a file") << QStringList{"plan.tpx", "-h"} << help << false << QString();
+    QTest::newRow("version") << QStringList{"--version"} << version << false << QString();
+    QTest::newRow("double dash ends options") << QStringList{"--", "-odd.tpx"} << start << true << "-odd.tpx";
+    QTest::newRow("help after double dash is a file") << QStringList{"--", "--help"} << start << true << "--help";
+    QTest::newRow("lone dash is a file") << QStringList{"-"} << start << true << "-";
+    QTest::newRow("unknown option") << QStringList{"-p"} << error << false << QString();
+    QTest::newRow("unknown long option") << QStringList{"--play", "a.tpx"} << error << false << QString();
+    QTest::newRow("two files") << QStringList{"a.tpx", "b.tpx"} << error << false << QString();
+}
+
+void CommandLineTest::parse()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, action);
+    QFETCH(bool, autoRun);
+    QFETCH(QString, file);
+    const CommandLine c = ParseCommandLine(arguments);
+    QCOMPARE(static_cast<int>(c.action), action);
+    QCOMPARE(c.autoRun, autoRun);
+    QCOMPARE(c.file, file);
+    QCOMPARE(c.error.isEmpty(), c.action != CommandLine::Action::Error);
+}
+
+QUORVEL_TEST_MAIN_CORE(CommandLineTest)
+#include "tst_commandline.moc"
