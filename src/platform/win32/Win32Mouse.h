@@ -1,0 +1,20 @@
+// The pointer and the mouse buttons on Windows: the cursor functions of user32
+// and one mouse_event call per button event.
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace platform::win32 {
+
+class Win32Mouse final : public Mouse {
+public:
+    // Screen coordinates are device pixels as long as the process is
+    // DPI-aware, which Qt 6 makes it at start; a DPI-unaware process would
+    // see scaled coordinates on a scaled display.
+    Point cursorPos() override;
+    void setCursorPos(int x, int y) override;
+    void button(Button button, ButtonAction action) override;
+    void pause(std::uint32_t ms) override;
+};
+
+} // namespace platform::win32
