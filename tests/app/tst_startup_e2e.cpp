@@ -1,0 +1,78 @@
+// The real program: its command line, a start without a display, and on a
+// private X server one centred main window that Esc closes with exit code 0.
+#include "support/BoundedProcess.h"
+#include "support/Desktop.h"
+#include "support/TestEnvironment.h"
+#include "support/XvfbServer.h"
+
+#include <QtTest>
+
+using namespace quorvel::test;
+
+class StartupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void helpAndVersion();
+    void unknownOptionIsAnError();
+    void noDisplayIsSaidInOneLine();
+    void oneCentredWindowThatEscCloses();
+};
+
+void StartupTest::helpAndVersion()
+{
+    ProcessOutput out = runBounded(programPath(), {QStringLiteral("--help")});
+    QVERIFY2(out.succeeded(), qPrintable(out.describe()));
+    QVERIFY(out.standardOutput.startsWith("Usage: quorvel [FILE]"));
+    out = runBounded(programPath(), {QStringLiteral("--version")});
+    QVERIFY2(out.succeeded(), qPrintable(out.describe()));
+    QCOMPARE(out.standardOutput, QByteArray("quorvel 1.0.0.1\n"));
+}
+
+void StartupTest::unknownOptionIsAnError()
+{
+    const ProcessOutput out = runBounded(programPath(), {QStringLiteral("--bogus"), QStringLiteral("a.tpx")});
+    QVERIFY(out.finished);
+    QCOMPARE(out.exitCode, 2);
+    QVERIFY(out.standardOutput.isEmpty());
+    QVERIFY(out.standardError.startsWith("quorvel: unknown option '--bogus'\nUsage: quorvel [FILE]"));
+}
+
+void StartupTest::noDisplayIsSaidInOneLine()
+{
+    qunsetenv("DISPLAY");
+    qunsetenv("QT_QPA_PLATFORM");
+    const ProcessOutput out = runBounded(programPath(), {});
+    QVERIFY(out.finished);
+    QCOMPARE(out.exitCode, 1);
+    QCOMPARE(out.standardError.count('\n'), 1);
+    QVERIFY(out.standardError.contains("no X display"));
+}
+
+void StartupTest::oneCentredWindowThatEscCloses()
+{
+    XvfbServer server;
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    server.exportDisplay();
+    BoundedProcess program;
+    program.discardStandardOutput();
+    QVERIFY2(program.start(programPath(), {}), qPrintable(program.errorString()));
+
+    const auto window = waitForWindow(QStringLiteral("^Quorvel Software Utility"));
+    QVERIFY2(window, "the main window did not appear");
+    QTest::qWait(300);
+    QCOMPARE(visibleWindows(QStringLiteral("Quorvel")).size(), 1);
+    const auto geometry = windowGeometry(*window);
+    QVERIFY(geometry);
+    const QPoint centre = geometry->center();
+    QVERIFY2(qAbs(centre.x() - 640) <= 2 && qAbs(centre.y() - 512) <= 2,
+             qPrintable(QStringLiteral("window at %1,%2 %3x%4").arg(geometry->x()).arg(geometry->y())
+                            .arg(geometry->width()).arg(geometry->height())));
+
+    QVERIFY(focusWindow(*window));
+    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+    QVERIFY2(program.waitForExit(15000), "Esc did not end the program");
+    QCOMPARE(program.exitCode(), 0);
+}
+
+QUORVEL_TEST_MAIN_CORE(StartupTest)
+#include "tst_startup_e2e.moc"
