@@ -32,38 +32,43 @@ QMessageBox::Icon iconFor(UINT type)
     }
 }
 
-int showReal(const MessageBoxRequest& request)
+struct Choice {
+    QMessageBox::StandardButton button;
+    int answer;
+};
+constexpr Choice kOk[] = {{QMessageBox::Ok, IDOK}};
+constexpr Choice kOkCancel[] = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
+constexpr Choice kYesNo[] = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
+constexpr Choice kYesNoCancel[] = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+
+template <size_t N>
+int ask(QMessageBox& box, const Choice (&choices)[N])
 {
-    QMessageBox box(iconFor(request.type), request.caption, request.text, QMessageBox::NoButton, request.owner);
-    struct Choice {
-        QMessageBox::StandardButton button;
-        int answer;
-    };
-    std::vector<Choice> choices;
-    switch (request.type & MB_TYPEMASK) {
-    case MB_YESNO:
-        choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
-        break;
-    case MB_YESNOCANCEL:
-        choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
-        break;
-    case MB_OKCANCEL:
-        choices = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
-        break;
-    default:
-        choices = {{QMessageBox::Ok, IDOK}};
-        break;
-    }
     for (const Choice& c : choices)
         box.addButton(c.button);
-    box.setDefaultButton(choices.front().button);
+    box.setDefaultButton(choices[0].button);
     box.exec();
     const QAbstractButton* clicked = box.clickedButton();
     for (const Choice& c : choices)
         if (clicked == box.button(c.button))
             return c.answer;
     // Closed without a button: Windows answers Cancel, or the only button.
-    return choices.size() == 1 ? choices.front().answer : IDCANCEL;
+    return N == 1 ? choices[0].answer : IDCANCEL;
+}
+
+int showReal(const MessageBoxRequest& request)
+{
+    QMessageBox box(iconFor(request.type), request.caption, request.text, QMessageBox::NoButton, request.owner);
+    switch (request.type & MB_TYPEMASK) {
+    case MB_YESNO:
+        return ask(box, kYesNo);
+    case MB_YESNOCANCEL:
+        return ask(box, kYesNoCancel);
+    case MB_OKCANCEL:
+        return ask(box, kOkCancel);
+    default:
+        return ask(box, kOk);
+    }
 }
 
 } // namespace

@@ -155,9 +155,9 @@ QByteArray desktopEntry(const FileTypeRegistration& registration)
     entry += "Icon=" + desktopEntryValue(registration.iconName) + "\n";
     entry += "MimeType=" + QByteArray(XdgShell::kMimeType) + ";\n";
     entry += "Terminal=false\n";
-    // The entry exists to open sequence files; like the association it stands
-    // for, it adds nothing to the application menus.
-    entry += "NoDisplay=true\n";
+    // The same entry as an installed copy of the program has (it shadows that
+    // one for this user, so it must not hide from the menus).
+    entry += "Categories=Utility;\n";
     return entry;
 }
 
