@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libx11-dev libxtst-dev
     xvfb xauth xdotool x11-utils trayer
-    xdg-utils shared-mime-info desktop-file-utils
+    xdg-utils shared-mime-info desktop-file-utils libfile-mimeinfo-perl
     fonts-dejavu-core
 )
 if [ "${1:-}" = "--win32" ]; then

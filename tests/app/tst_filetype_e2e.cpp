@@ -1,0 +1,133 @@
+// Opening a sequence from the desktop: one start of the program registers
+// the file type for its user, after which the desktop's own tools name our
+// type and entry, and xdg-open plays a file unattended until the program
+// exits by itself. A registration that cannot be written is said once.
+#include "files/SequenceCodec.h"
+#include "support/BoundedProcess.h"
+#include "support/ClickRecorder.h"
+#include "support/Desktop.h"
+#include "support/TestEnvironment.h"
+#include "support/XvfbServer.h"
+
+#include <QFile>
+#include <QStandardPaths>
+#include <QtTest>
+
+using namespace quorvel::test;
+
+namespace {
+
+QString writeSequence(const QString& path, const std::vector<CClickEntry>& entries, int repeat)
+{
+    const std::vector<std::uint8_t> bytes = files::encodeSequence(repeat, entries);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    return path;
+}
+
+CClickEntry click(int x, int y)
+{
+    CClickEntry e;
+    e.m_x = static_cast<std::uint32_t>(x);
+    e.m_y = static_cast<std::uint32_t>(y);
+    e.m_delay = 50;
+    return e;
+}
+
+// Starts the program normally and closes it once its window is up.
+void startOnce()
+{
+    BoundedProcess program;
+    program.discardStandardOutput();
+    QVERIFY2(program.start(programPath(), {}), qPrintable(program.errorString()));
+    const auto window = waitForWindow(QStringLiteral("^Quorvel Software Utility"));
+    QVERIFY2(window, "the main window did not appear");
+    QVERIFY(focusWindow(*window));
+    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+    QVERIFY(program.waitForExit(15000));
+}
+
+} // namespace
+
+class FileTypeEndToEndTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void desktopOpensSequencesWithUs();
+    void unwritableDataFolderIsReportedOnce();
+
+private:
+    std::unique_ptr<XvfbServer> m_server;
+};
+
+void FileTypeEndToEndTest::initTestCase()
+{
+    m_server = std::make_unique<XvfbServer>();
+    QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
+    m_server->exportDisplay();
+}
+
+void FileTypeEndToEndTest::desktopOpensSequencesWithUs()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
+        QSKIP("xdg-utils and shared-mime-info are not installed");
+    startOnce();
+    const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    QVERIFY(QFile::exists(dataHome + "/applications/quorvel.desktop"));
+
+    const QString sequence = writeSequence(dataHome + "/../Clicks.tpx", {click(50, 60), click(120, 90)}, 1);
+    QVERIFY(!sequence.isEmpty());
+    ProcessOutput out = runBounded(QStringLiteral("xdg-mime"), {"query", "filetype", sequence});
+    QVERIFY2(out.succeeded(), qPrintable(out.describe()));
+    QCOMPARE(out.standardOutput.trimmed(), QByteArray("application/x-quorvel"));
+    out = runBounded(QStringLiteral("xdg-mime"), {"query", "default", "application/x-quorvel"});
+    QVERIFY2(out.succeeded(), qPrintable(out.describe()));
+    QCOMPARE(out.standardOutput.trimmed(), QByteArray("quorvel.desktop"));
+
+    ClickRecorder recorder;
+    ClickRecorder::Options options;
+    options.area = QRect(0, 0, 200, 200);
+    QVERIFY2(recorder.start(options), qPrintable(recorder.errorString()));
+    out = runBounded(QStringLiteral("xdg-open"), {sequence}, 60000);
+    QVERIFY2(out.finished, "the unattended run did not end by itself");
+    QVERIFY2(out.exitCode == 0, qPrintable(out.describe()));
+    const std::vector<RecordedEvent> events = recorder.take(4, 10000);
+    QCOMPARE(events.size(), size_t(4));
+    QVERIFY(events[0].isButton(RecordedEvent::Kind::Press, 1));
+    QCOMPARE(QPoint(events[0].x, events[0].y), QPoint(50, 60));
+    QVERIFY(events[2].isButton(RecordedEvent::Kind::Press, 1));
+    QCOMPARE(QPoint(events[2].x, events[2].y), QPoint(120, 90));
+    QVERIFY(visibleWindows(QStringLiteral("Quorvel")).isEmpty());
+}
+
+void FileTypeEndToEndTest::unwritableDataFolderIsReportedOnce()
+{
+    // A file where the data folder should be: no registration can be written
+    // there, whoever runs the program.
+    const QString blocked = qEnvironmentVariable("HOME") + "/not-a-folder";
+    QFile file(blocked);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QByteArray previous = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(blocked));
+
+    BoundedProcess program;
+    program.discardStandardOutput();
+    QVERIFY2(program.start(programPath(), {}), qPrintable(program.errorString()));
+    const auto box = waitForWindow(QStringLiteral("^Quorvel$"));
+    qputenv("XDG_DATA_HOME", previous);
+    QVERIFY2(box, "no message about the registration");
+    QVERIFY(visibleWindows(QStringLiteral("^Quorvel Software Utility")).isEmpty()); // start-up waits for it
+    QVERIFY(focusWindow(*box));
+    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
+    const auto window = waitForWindow(QStringLiteral("^Quorvel Software Utility"));
+    QVERIFY2(window, "the program did not go on starting");
+    QVERIFY(visibleWindows(QStringLiteral("^Quorvel$")).isEmpty()); // said once
+    program.stop();
+}
+
+QUORVEL_TEST_MAIN_CORE(FileTypeEndToEndTest)
+#include "tst_filetype_e2e.moc"
