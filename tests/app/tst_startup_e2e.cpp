@@ -16,6 +16,7 @@ private slots:
     void unknownOptionIsAnError();
     void noDisplayIsSaidInOneLine();
     void oneCentredWindowThatEscCloses();
+    void serverWithoutXTestIsSaidPlainly();
 };
 
 void StartupTest::helpAndVersion()
@@ -72,6 +73,25 @@ void StartupTest::oneCentredWindowThatEscCloses()
     QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
     QVERIFY2(program.waitForExit(15000), "Esc did not end the program");
     QCOMPARE(program.exitCode(), 0);
+}
+
+void StartupTest::serverWithoutXTestIsSaidPlainly()
+{
+    XvfbServer::Options options;
+    options.extraArguments = {QStringLiteral("-extension"), QStringLiteral("XTEST")};
+    XvfbServer server(options);
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    server.exportDisplay();
+    BoundedProcess program;
+    program.discardStandardOutput();
+    QVERIFY2(program.start(programPath(), {}), qPrintable(program.errorString()));
+    const auto box = waitForWindow(QStringLiteral("^Quorvel$"));
+    QVERIFY2(box, "no message box about the missing XTest extension");
+    // (Without XTest no key can be typed into the box here; the program
+    // opens its window once the box is answered.)
+    program.stop();
+    const QByteArray err = program.readAllStandardError();
+    QVERIFY2(err.contains("the X server has no XTest extension"), err.constData());
 }
 
 QUORVEL_TEST_MAIN_CORE(StartupTest)
