@@ -35,7 +35,7 @@ int CListCtrl::GetColumnWidth(int column) const
 
 int CListCtrl::GetItemCount() const
 {
-    return m_view->listModel()->rowCount();
+    return m_view->listModel()->storedRowCount();
 }
 
 int CListCtrl::InsertItem(int index, const QString& text)
@@ -101,6 +101,7 @@ BOOL CListCtrl::SetItemState(int row, UINT state, UINT mask)
     if (row < 0 || row >= GetItemCount())
         return FALSE;
     if (mask & LVIS_SELECTED) {
+        m_view->listModel()->announceAppendedRows();
         QItemSelectionModel* selection = m_view->selectionModel();
         const QModelIndex index = m_view->listModel()->index(row, 0);
         if (state & LVIS_SELECTED)

@@ -6,11 +6,13 @@
 #include <QMouseEvent>
 #include <QTimer>
 
+#include <limits>
+
 ListModel::ListModel(QObject* parent) : QAbstractTableModel(parent), m_store(1) {}
 
 int ListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : m_store.rowCount();
+    return parent.isValid() ? 0 : m_announced;
 }
 
 int ListModel::columnCount(const QModelIndex& parent) const
@@ -57,6 +59,7 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
 int ListModel::insertColumn(int column, const QString& header, int format)
 {
     column = std::clamp(column, 0, static_cast<int>(m_columns.size()));
+    announceAppendedRows();
     beginInsertColumns(QModelIndex(), column, column);
     m_columns.insert(m_columns.begin() + column, Column{header, format});
     // Cells of existing rows belong to their column index; a list gets its
@@ -69,9 +72,24 @@ int ListModel::insertColumn(int column, const QString& header, int format)
 int ListModel::insertRow(int index, const QString& firstCell)
 {
     index = std::clamp(index, 0, m_store.rowCount());
+    if (index == m_store.rowCount()) {
+        // Rows appended by one handler reach the views as one insertion once
+        // the handler has returned (appending row by row is how a sequence
+        // is built, and telling the views of each row costs more than it).
+        m_store.insertRow(index);
+        m_store.setText(index, 0, firstCell);
+        if (!m_announceScheduled) {
+            m_announceScheduled = true;
+            QMetaObject::invokeMethod(this, &ListModel::announceAppendedRows, Qt::QueuedConnection);
+        }
+        return index;
+    }
+    announceAppendedRows();
+    widenPendingChanges(index);
     beginInsertRows(QModelIndex(), index, index);
     m_store.insertRow(index);
     m_store.setText(index, 0, firstCell);
+    m_announced = m_store.rowCount();
     endInsertRows();
     return index;
 }
@@ -81,8 +99,8 @@ bool ListModel::setText(int row, int column, const QString& text)
     if (!validRow(row) || column < 0 || column >= m_store.columnCount())
         return false;
     m_store.setText(row, column, text);
-    const QModelIndex i = index(row, column);
-    emit dataChanged(i, i, {Qt::DisplayRole});
+    if (row < m_announced)
+        noteChanged(row, column);
     return true;
 }
 
@@ -104,21 +122,96 @@ bool ListModel::setItemData(int row, std::intptr_t data)
     return true;
 }
 
+// Cells written by one handler reach the views as one change once the
+// handler has returned: a row is written cell by cell right after it is
+// inserted, and a change per cell would cost more than the writing.
+void ListModel::noteChanged(int row, int column)
+{
+    if (!m_changed.pending) {
+        QMetaObject::invokeMethod(this, &ListModel::flushChanges, Qt::QueuedConnection);
+        m_changed = {true, row, row, column, column};
+        return;
+    }
+    m_changed.firstRow = std::min(m_changed.firstRow, row);
+    m_changed.lastRow = std::max(m_changed.lastRow, row);
+    m_changed.firstColumn = std::min(m_changed.firstColumn, column);
+    m_changed.lastColumn = std::max(m_changed.lastColumn, column);
+}
+
+void ListModel::flushChanges()
+{
+    if (!m_changed.pending)
+        return;
+    const Changes changed = m_changed;
+    m_changed = {};
+    const int last = m_announced - 1;
+    const int first = std::min(changed.firstRow, last);
+    if (first < 0)
+        return;
+    emit dataChanged(index(first, changed.firstColumn), index(std::min(changed.lastRow, last), changed.lastColumn),
+                     {Qt::DisplayRole});
+}
+
+void ListModel::widenPendingChanges(int fromRow)
+{
+    // Rows move: what changed below `fromRow` may now stand anywhere below it.
+    if (m_changed.pending) {
+        m_changed.firstRow = std::min(m_changed.firstRow, fromRow);
+        m_changed.lastRow = std::numeric_limits<int>::max();
+    }
+}
+
 bool ListModel::removeRow(int row)
 {
     if (!validRow(row))
         return false;
+    announceAppendedRows();
+    widenPendingChanges(row);
     beginRemoveRows(QModelIndex(), row, row);
     m_store.removeRow(row);
+    m_announced = m_store.rowCount();
     endRemoveRows();
     return true;
 }
 
+int ListModel::appendRows(int count, const RowSource& source)
+{
+    announceAppendedRows();
+    const int first = m_store.rowCount();
+    if (count <= 0)
+        return first;
+    const int columns = m_store.columnCount();
+    std::vector<RowCell> cells(static_cast<size_t>(columns));
+    beginInsertRows(QModelIndex(), first, first + count - 1);
+    m_store.reserveRows(first + count);
+    for (int k = 0; k < count; ++k) {
+        std::fill(cells.begin(), cells.end(), RowCell());
+        const std::intptr_t data = source(k, cells.data());
+        m_store.appendRow(cells.data(), columns, data);
+    }
+    m_announced = m_store.rowCount();
+    endInsertRows();
+    return first;
+}
+
 void ListModel::removeAllRows()
 {
+    m_changed = {};
     beginResetModel();
     m_store.clear();
+    m_announced = 0;
     endResetModel();
+}
+
+void ListModel::announceAppendedRows()
+{
+    m_announceScheduled = false;
+    const int stored = m_store.rowCount();
+    if (stored <= m_announced)
+        return;
+    beginInsertRows(QModelIndex(), m_announced, stored - 1);
+    m_announced = stored;
+    endInsertRows();
 }
 
 ListView::ListView(QWidget* parent) : QTableView(parent), m_model(new ListModel(this))
@@ -147,8 +240,13 @@ void ListView::ensureVisibleLater(int row)
     if (scheduled)
         return;
     QTimer::singleShot(0, this, [this] {
+        m_model->announceAppendedRows();
         const int target = std::min(m_pendingScrollRow, m_model->rowCount() - 1);
         m_pendingScrollRow = -1;
+        // The view lays out new rows on a timer of its own, which may not
+        // have run yet: without that layout the scroll range is stale and
+        // the scroll stops short of the row.
+        executeDelayedItemsLayout();
         if (target >= 0)
             scrollTo(m_model->index(target, 0), QAbstractItemView::EnsureVisible);
     });

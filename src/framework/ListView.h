@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 #include <QTableView>
 
+#include <functional>
 #include <vector>
 
 class ListModel final : public QAbstractTableModel {
@@ -29,9 +30,24 @@ public:
     bool removeRow(int row);
     void removeAllRows();
 
+    // Fills `cells` (columnCount() of them, all empty on entry) for the k-th
+    // row of a bulk append and returns that row's item data.
+    using RowSource = std::function<std::intptr_t(int k, RowCell* cells)>;
+    // Appends `count` rows taken from `source` in order, announced to the
+    // views as one insertion. Returns the index of the first new row.
+    int appendRows(int count, const RowSource& source);
+
     const RowStore& store() const { return m_store; }
+    // Every row, including those appended but not yet announced to the views.
+    int storedRowCount() const { return m_store.rowCount(); }
+    // Tells the views of the rows appended since they were last told.
+    void announceAppendedRows();
 
 private:
+    void noteChanged(int row, int column);
+    void flushChanges();
+    void widenPendingChanges(int fromRow);
+
     struct Column {
         QString header;
         int format; // LVCFMT_
@@ -41,6 +57,16 @@ private:
 
     std::vector<Column> m_columns;
     RowStore m_store;
+    // The cells written since the views were last told.
+    struct Changes {
+        bool pending = false;
+        int firstRow = 0, lastRow = 0, firstColumn = 0, lastColumn = 0;
+    };
+    Changes m_changed;
+    // Rows the views know of; rows appended after them are announced once
+    // the current handler has returned, or before anything else changes.
+    int m_announced = 0;
+    bool m_announceScheduled = false;
 };
 
 class ListView final : public QTableView {

@@ -99,6 +99,23 @@ void RowStore::appendRows(int count)
     m_rows.resize(m_rows.size() + static_cast<size_t>(std::max(0, count)));
 }
 
+void RowStore::appendRow(const RowCell* cells, int count, std::intptr_t data)
+{
+    m_scratch.clear();
+    for (int c = 0; c < m_columnCount; ++c) {
+        if (c >= count)
+            m_scratch.push_back(kEmpty);
+        else if (cells[c].m_isNumber)
+            encodeNumber(cells[c].m_number, m_scratch);
+        else
+            encodeCell(cells[c].m_text, m_scratch);
+    }
+    Row row;
+    row.data = data;
+    appendToArena(row, m_scratch);
+    m_rows.push_back(row);
+}
+
 void RowStore::removeRow(int index)
 {
     assert(index >= 0 && index < rowCount());
@@ -163,6 +180,11 @@ void RowStore::replaceRowBytes(Row& row, const std::vector<std::uint8_t>& bytes)
             compact();
         }
     }
+    appendToArena(row, bytes);
+}
+
+void RowStore::appendToArena(Row& row, const std::vector<std::uint8_t>& bytes)
+{
     row.offset = static_cast<std::uint32_t>(m_arena.size());
     row.size = static_cast<std::uint32_t>(bytes.size());
     if (m_arena.capacity() < m_arena.size() + bytes.size())
@@ -193,8 +215,7 @@ void RowStore::encodeCell(const QString& text, std::vector<std::uint8_t>& out)
     }
     std::uint32_t number = 0;
     if (canonicalNumber(text, number)) {
-        out.push_back(kNumber);
-        putVarint(out, number);
+        encodeNumber(number, out);
         return;
     }
     if (text.size() <= kPoolableLength) {
@@ -213,6 +234,12 @@ void RowStore::encodeCell(const QString& text, std::vector<std::uint8_t>& out)
     out.push_back(kRaw);
     putVarint(out, static_cast<std::uint32_t>(utf8.size()));
     out.insert(out.end(), utf8.begin(), utf8.end());
+}
+
+void RowStore::encodeNumber(std::uint32_t value, std::vector<std::uint8_t>& out)
+{
+    out.push_back(kNumber);
+    putVarint(out, value);
 }
 
 QString RowStore::decodeCell(const std::uint8_t*& p) const

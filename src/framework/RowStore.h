@@ -7,9 +7,32 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <QHash>
 #include <vector>
+
+// One cell of a row appended whole (RowStore::appendRow): empty, a text, or
+// an unsigned number that stands for its decimal text without making it.
+class RowCell {
+public:
+    RowCell() = default;
+    RowCell(const QString& text) : m_text(text) {}
+    static RowCell number(std::uint32_t value)
+    {
+        RowCell cell;
+        cell.m_isNumber = true;
+        cell.m_number = value;
+        return cell;
+    }
+    bool isEmpty() const { return !m_isNumber && m_text.isEmpty(); }
+
+private:
+    friend class RowStore;
+    QString m_text;
+    std::uint32_t m_number = 0;
+    bool m_isNumber = false;
+};
 
 class RowStore {
 public:
@@ -25,6 +48,12 @@ public:
     void insertRow(int index);
     // Appends `count` empty rows.
     void appendRows(int count);
+    // Appends one row with these cells, in column order (missing cells are
+    // empty, extra ones dropped), and this item data. The row reads back as
+    // one inserted at the end and then given each text with setText.
+    void appendRow(const RowCell* cells, int count, std::intptr_t data);
+    // Makes room for `rows` rows in all.
+    void reserveRows(int rows) { m_rows.reserve(static_cast<size_t>(std::max(0, rows))); }
     void removeRow(int index);
     void clear();
 
@@ -45,6 +74,8 @@ private:
 
     // Appends the encoding of `text` to `out`.
     void encodeCell(const QString& text, std::vector<std::uint8_t>& out);
+    static void encodeNumber(std::uint32_t value, std::vector<std::uint8_t>& out);
+    void appendToArena(Row& row, const std::vector<std::uint8_t>& bytes);
     QString decodeCell(const std::uint8_t*& p) const;
     static void skipCell(const std::uint8_t*& p);
     void replaceRowBytes(Row& row, const std::vector<std::uint8_t>& bytes);

@@ -47,6 +47,7 @@ void addRows(CClickerDlg& dlg, int n)
 // Clicks row `row` of the list with the mouse.
 void clickRow(CClickerDlg& dlg, int row)
 {
+    processPostedEvents(); // what the window does between two user actions
     ListView* view = dlg.m_list.GetWidget();
     const QRect cell = view->visualRect(view->model()->index(row, 2));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
