@@ -30,7 +30,10 @@ BOOL CClickerApp::InitInstance(const CommandLine& commandLine)
         m_dlg.ShowWindow(SW_SHOW);
     } else {
         BeginWaitCursor();
-        m_trayIcon.Add();
+        // Without a notification area the window is the only way to stop a
+        // run that repeats until stopped, so it is shown, minimised.
+        if (!m_trayIcon.Add())
+            m_dlg.ShowWindow(SW_SHOWMINIMIZED);
         m_dlg.LoadSequenceFile(commandLine.file);
         m_dlg.PostMessage(WM_HOTKEY, 2, 2);
         EndWaitCursor();

@@ -1,16 +1,71 @@
 #include "app/CTrayIcon.h"
 
-#include "app/CClickerApp.h"
+#include "app/CClickerDlg.h"
+#include "app/TrayMenu.h"
+#include "framework/CWinApp.h"
 #include "res/Resources.h"
 
+#include <QCursor>
 #include <QMenu>
 #include <QSystemTrayIcon>
+
+namespace {
+
+// The tip is a 64-byte field on Windows: 63 characters and the end mark.
+constexpr int kTipLength = 63;
+
+CTrayIcon::AvailabilityCheck& availabilityCheck()
+{
+    static CTrayIcon::AvailabilityCheck check = nullptr;
+    return check;
+}
+
+bool trayAvailable()
+{
+    if (const CTrayIcon::AvailabilityCheck check = availabilityCheck())
+        return check();
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+// The main window, taken anew each time: it is gone once destroyed.
+CDialog* mainWindow()
+{
+    CWinApp* app = AfxGetApp();
+    return app ? app->m_pMainWnd : nullptr;
+}
+
+// Qt's activation reasons as the mouse messages of a Windows icon.
+UINT mouseMessageFor(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Context:
+        return WM_RBUTTONUP;
+    case QSystemTrayIcon::Trigger:
+        return WM_LBUTTONUP;
+    case QSystemTrayIcon::DoubleClick:
+        return WM_LBUTTONDBLCLK;
+    case QSystemTrayIcon::MiddleClick:
+        return WM_MBUTTONUP;
+    default:
+        return WM_MOUSEMOVE;
+    }
+}
+
+} // namespace
+
+CTrayIcon::AvailabilityCheck CTrayIcon::SetAvailabilityCheck(AvailabilityCheck check)
+{
+    const AvailabilityCheck previous = availabilityCheck();
+    availabilityCheck() = check;
+    return previous;
+}
 
 CTrayIcon::CTrayIcon() = default;
 CTrayIcon::~CTrayIcon() = default;
 
 QIcon CTrayIcon::ReloadIcon()
 {
+    m_hTrayIcon = QIcon();
     m_hTrayIcon = res::loadIcon(IDR_MAINFRAME);
     return m_hTrayIcon;
 }
@@ -18,14 +73,36 @@ QIcon CTrayIcon::ReloadIcon()
 int CTrayIcon::Add()
 {
     ReloadIcon();
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
+    if (!trayAvailable())
         return 0;
-    if (!m_tray)
+    if (!m_tray) {
         m_tray = std::make_unique<QSystemTrayIcon>();
+        QObject::connect(m_tray.get(), &QSystemTrayIcon::activated, [](QSystemTrayIcon::ActivationReason reason) {
+            if (CDialog* window = mainWindow())
+                window->SendMessage(WM_TRAYNOTIFY, TRAY_ICON_UID, static_cast<LPARAM>(mouseMessageFor(reason)));
+        });
+    }
+    const CWinApp* app = AfxGetApp();
+    const QString title = app ? app->m_pszAppName : res::loadString(IDS_APP_TITLE);
     m_tray->setIcon(m_hTrayIcon);
-    m_tray->setToolTip(res::loadString(IDS_APP_TITLE).left(63));
+    m_tray->setToolTip(title.left(kTipLength));
     m_tray->show();
-    return 1;
+
+    if (m_menu)
+        return 1;
+    m_menu = LoadMenu(IDR_TRAY_MENU);
+    if (QMenu* popup = GetSubMenu(m_menu.get(), 0)) {
+        for (QAction* action : popup->actions()) {
+            if (action->isSeparator())
+                continue;
+            const UINT id = action->data().toUInt();
+            QObject::connect(action, &QAction::triggered, [id] {
+                if (CDialog* window = mainWindow())
+                    window->PostMessage(WM_COMMAND, id, 0);
+            });
+        }
+    }
+    return m_menu ? 1 : 0;
 }
 
 void CTrayIcon::Remove()
@@ -37,7 +114,23 @@ void CTrayIcon::Remove()
     m_hTrayIcon = QIcon();
 }
 
-void CTrayIcon::HandleCallback(LPARAM) {}
+void CTrayIcon::HandleCallback(LPARAM lParam)
+{
+    QMenu* popup = GetSubMenu(m_menu.get(), 0);
+    if (LOWORD(static_cast<WPARAM>(lParam)) != WM_RBUTTONUP)
+        return;
+    const QPoint at = QCursor::pos();
+    // A hidden window cannot be brought forward on every desktop; the menu
+    // takes the keyboard and pointer by itself.
+    if (CDialog* window = mainWindow(); window && window->isVisible())
+        window->activateWindow();
+    // The menu's top left corner at the pointer; the chosen item is posted
+    // to the main window as its command once the menu has closed.
+    if (popup)
+        popup->popup(at);
+    if (CDialog* window = mainWindow())
+        window->PostMessage(WM_NULL, 0, 0);
+}
 
 bool CTrayIcon::IsShown() const
 {

@@ -1,8 +1,15 @@
 #include "framework/HotKeyEdit.h"
 
+#include "framework/KeyMapping.h"
+#include "platform/x11/VirtualKeyName.h"
+
+#include <QKeyEvent>
+#include <QStringList>
+
 HotKeyEdit::HotKeyEdit(QWidget* parent) : QLineEdit(parent)
 {
     setReadOnly(true);
+    setContextMenuPolicy(Qt::NoContextMenu);
     setHotKey(0, 0);
 }
 
@@ -10,23 +17,110 @@ void HotKeyEdit::setHotKey(WORD virtualKey, WORD modifiers)
 {
     m_virtualKey = virtualKey;
     m_modifiers = modifiers;
+    m_composing = false;
     setText(describe(virtualKey, modifiers));
 }
 
 QString HotKeyEdit::describe(WORD virtualKey, WORD modifiers)
 {
-    if (virtualKey == 0 && modifiers == 0)
+    if (virtualKey == 0 && (modifiers & 0x0F) == 0)
         return QStringLiteral("None");
-    QStringList parts;
-    if (modifiers & HOTKEYF_CONTROL)
-        parts << QStringLiteral("Ctrl");
-    if (modifiers & HOTKEYF_SHIFT)
-        parts << QStringLiteral("Shift");
-    if (modifiers & HOTKEYF_ALT)
-        parts << QStringLiteral("Alt");
+    QString text;
+    const struct {
+        WORD bit;
+        const char* name;
+    } kModifiers[] = {{HOTKEYF_CONTROL, "Ctrl"}, {HOTKEYF_SHIFT, "Shift"}, {HOTKEYF_ALT, "Alt"}, {HOTKEYF_EXT, "Win"}};
+    for (const auto& m : kModifiers)
+        if (modifiers & m.bit)
+            text += QString::fromLatin1(m.name) + QStringLiteral(" + ");
     if (virtualKey != 0)
-        parts << ((virtualKey >= '0' && virtualKey <= '9') || (virtualKey >= 'A' && virtualKey <= 'Z')
-                      ? QString(QChar(virtualKey))
-                      : QStringLiteral("0x%1").arg(virtualKey, 2, 16, QLatin1Char('0')));
-    return parts.join(QStringLiteral(" + "));
+        text += QString::fromStdString(platform::virtualKeyName(virtualKey));
+    return text;
+}
+
+bool HotKeyEdit::passesToDialog(const QKeyEvent& event)
+{
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    switch (event.key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool HotKeyEdit::event(QEvent* e)
+{
+    // Every key belongs to the field: no shortcut or mnemonic of the window
+    // may take it first.
+    if (e->type() == QEvent::ShortcutOverride) {
+        if (!passesToDialog(*static_cast<QKeyEvent*>(e)))
+            e->accept();
+        return true;
+    }
+    // Tab and Backtab reach the focus chain through event(), not
+    // keyPressEvent.
+    if (e->type() == QEvent::KeyPress && !passesToDialog(*static_cast<QKeyEvent*>(e))) {
+        keyPressEvent(static_cast<QKeyEvent*>(e));
+        return true;
+    }
+    return QLineEdit::event(e);
+}
+
+void HotKeyEdit::keyPressEvent(QKeyEvent* e)
+{
+    if (passesToDialog(*e)) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+    const WORD modifierKey = HotKeyModifierOfKey(e->key());
+    const WORD held = static_cast<WORD>(HotKeyModifiersFromQt(e->modifiers()) | modifierKey);
+    if (modifierKey != 0) {
+        showHeld(held);
+        return;
+    }
+    const WORD virtualKey = VirtualKeyFromKeyEvent(*e);
+    if (virtualKey == 0) {
+        // A key without a virtual-key code here (a dead key, AltGr, a
+        // character of another layout) is not a combination.
+        showHeld(held);
+        return;
+    }
+    if ((virtualKey == 0x08 || virtualKey == 0x2E) && held == 0)
+        setHotKey(0, 0);
+    else
+        setHotKey(virtualKey, held);
+    emit hotKeyChanged();
+}
+
+void HotKeyEdit::keyReleaseEvent(QKeyEvent* e)
+{
+    e->accept();
+    const WORD released = HotKeyModifierOfKey(e->key());
+    // Letting go of the modifiers of a combination just taken leaves it shown.
+    if (released == 0 || !m_composing)
+        return;
+    const WORD stillHeld = static_cast<WORD>(HotKeyModifiersFromQt(e->modifiers()) & ~released);
+    showHeld(stillHeld);
+}
+
+void HotKeyEdit::focusOutEvent(QFocusEvent* e)
+{
+    showHeld(0);
+    QLineEdit::focusOutEvent(e);
+}
+
+void HotKeyEdit::showHeld(WORD heldModifiers)
+{
+    m_composing = heldModifiers != 0;
+    if (heldModifiers == 0)
+        setText(describe(m_virtualKey, m_modifiers));
+    else
+        setText(describe(0, heldModifiers));
 }

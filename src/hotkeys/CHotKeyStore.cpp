@@ -36,12 +36,14 @@ platform::Result CHotKeyStore::RegisterOne(CDialog* window, const QString& name,
     return Register(window, id, systemModifiers, virtualKey);
 }
 
-void CHotKeyStore::RegisterAll(CDialog* window)
+std::array<platform::Result, 2> CHotKeyStore::RegisterAll(CDialog* window)
 {
+    std::array<platform::Result, 2> results;
     if (!window || !window->IsWindow())
-        return;
-    RegisterOne(window, profile::kGetMousePos, 1);
-    RegisterOne(window, profile::kStopMouseClicks, 2);
+        return results;
+    results[0] = RegisterOne(window, profile::kGetMousePos, 1);
+    results[1] = RegisterOne(window, profile::kStopMouseClicks, 2);
+    return results;
 }
 
 BOOL CHotKeyStore::UnregisterAll(CDialog* window)

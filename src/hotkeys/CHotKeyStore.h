@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <array>
+
 class CDialog;
 
 class CHotKeyStore {
@@ -25,8 +27,10 @@ public:
     // Loads `name`, unregisters `id` on `window` and registers it again when
     // its key is not 0; the result of the registration.
     platform::Result RegisterOne(CDialog* window, const QString& name, int id);
-    // RegisterOne for both hot keys, when `window` exists.
-    void RegisterAll(CDialog* window);
+    // RegisterOne for hot key 1 ("GetMousePos") and then hot key 2
+    // ("StopMouseClicks"), when `window` exists; their results in that
+    // order (both successful when it does not).
+    std::array<platform::Result, 2> RegisterAll(CDialog* window);
     // Unregisters both hot keys of `window`; the result of the second.
     BOOL UnregisterAll(CDialog* window);
 

@@ -1,9 +1,12 @@
 // The main window's hot-key and settings handlers.
-#include "app/CClickerDlg.h"
+#include "app/CClickerApp.h"
 #include "framework/MessageBox.h"
 #include "hotkeys/CHotKeyStore.h"
+#include "hotkeys/ModifierReleaseWait.h"
 #include "hotkeys/Profile.h"
 #include "platform/Platform.h"
+
+#include <QPointer>
 
 namespace {
 
@@ -28,6 +31,8 @@ const HotKeyInfo kStartStop{
     "Failed to Store HotKey to Start / Stop Mouse Clicks, Last Error %u.\n"
     "Please do try another key or contact application support team with the error."};
 
+const HotKeyInfo* const kHotKeys[] = {&kGetMousePos, &kStartStop};
+
 QString withError(const char* format, unsigned error)
 {
     return QString::fromUtf8(format).replace(QStringLiteral("%u"), QString::number(error));
@@ -36,6 +41,15 @@ QString withError(const char* format, unsigned error)
 // The last error of a failed profile write: access denied, as Windows
 // reports a key it may not write.
 constexpr unsigned kProfileWriteError = 5;
+
+// The lParam that marks the start signal of an unattended run. A real press
+// carries the modifiers and a key that is never 0, so it is never 2.
+constexpr LPARAM kStartSignal = 2;
+
+void reportLoadFailure(CClickerDlg* dlg, const HotKeyInfo& info, const platform::Result& result)
+{
+    ShowMessageBox(dlg, withError(info.loadFailure, result.error), QString(), MB_ICONHAND);
+}
 
 void loadHotKey(CClickerDlg* dlg, CHotKeyCtrl& control, const HotKeyInfo& info)
 {
@@ -48,7 +62,7 @@ void loadHotKey(CClickerDlg* dlg, CHotKeyCtrl& control, const HotKeyInfo& info)
         return;
     const platform::Result result = CHotKeyStore::Register(dlg, info.id, systemModifiers, virtualKey);
     if (!result)
-        ShowMessageBox(dlg, withError(info.loadFailure, result.error), QString(), MB_ICONHAND);
+        reportLoadFailure(dlg, info, result);
 }
 
 void assignHotKey(CClickerDlg* dlg, CHotKeyCtrl& control, const HotKeyInfo& info)
@@ -56,11 +70,57 @@ void assignHotKey(CClickerDlg* dlg, CHotKeyCtrl& control, const HotKeyInfo& info
     WORD virtualKey = 0, controlModifiers = 0;
     control.GetHotKey(virtualKey, controlModifiers);
     CHotKeyStore store;
-    if (store.StoreHotKey(info.name, virtualKey, controlModifiers)) {
-        store.RegisterAll(dlg);
+    if (!store.StoreHotKey(info.name, virtualKey, controlModifiers)) {
+        ShowMessageBox(dlg, withError(info.storeFailure, kProfileWriteError), QString(), MB_ICONHAND);
         return;
     }
-    ShowMessageBox(dlg, withError(info.storeFailure, kProfileWriteError), QString(), MB_ICONHAND);
+    // Both hot keys are registered again from the profile. One that cannot
+    // be (another program holds the combination, or the other hot key took
+    // it first) is said at once, as at start, rather than left to be found
+    // out when its key does nothing.
+    const std::array<platform::Result, 2> results = store.RegisterAll(dlg);
+    for (std::size_t i = 0; i < results.size(); ++i)
+        if (!results[i])
+            reportLoadFailure(dlg, *kHotKeys[i], results[i]);
+}
+
+// A press of the start/stop hot key. Stopping happens at once; a start
+// waits until the hot key's modifier keys are up, so that the first clicks
+// are not Ctrl- or Alt-clicks. A second press while the start waits takes
+// the start back.
+void startStopFromHotKey(CClickerDlg* dlg)
+{
+    auto* wait = dlg->findChild<ModifierReleaseWait*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!wait)
+        wait = new ModifierReleaseWait(dlg);
+    if (wait->isPending()) {
+        wait->cancel();
+        return;
+    }
+    if (dlg->m_bRunning) {
+        dlg->OnStartStop();
+        return;
+    }
+    QPointer<CClickerDlg> target(dlg);
+    wait->run([target] {
+        // The Start button may have started playback in the meantime.
+        if (target && target->IsWindow() && !target->m_bRunning)
+            target->OnStartStop();
+    });
+}
+
+// The start signal of an unattended run found nothing to play. Without a
+// notification-area icon the window is then the only way to the program,
+// so it is brought up.
+void showWhenStartFailedWithoutTray(CClickerDlg* dlg)
+{
+    if (dlg->m_bRunning || !dlg->IsWindow())
+        return;
+    const CClickerApp* app = CClickerApp::instance();
+    if (app && app->m_trayIcon.IsShown())
+        return;
+    dlg->ShowWindow(SW_RESTORE);
+    dlg->activateWindow();
 }
 
 } // namespace
@@ -120,9 +180,13 @@ LRESULT CClickerDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
                 setFocus(Qt::OtherFocusReason);
             }
         } else if (wParam == 2) {
-            if (lParam == 2)
+            if (lParam == kStartSignal) {
                 m_bCloseWhenDone = TRUE;
-            OnStartStop();
+                OnStartStop();
+                showWhenStartFailedWithoutTray(this);
+            } else {
+                startStopFromHotKey(this);
+            }
         }
     }
     return CDialog::DefWindowProc(message, wParam, lParam);

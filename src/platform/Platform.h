@@ -85,6 +85,11 @@ public:
     // Releases `id`; fails when nothing is registered under it.
     virtual Result unregisterHotKey(int id) = 0;
     virtual void setPressHandler(PressHandler handler) = 0;
+    // The kMod* bits of the modifier keys held down at this moment, whoever
+    // pressed them. Playback started by a hot key waits for them to be
+    // released, so that its clicks do not carry them. A back end that
+    // cannot tell reports none.
+    virtual std::uint32_t heldModifiers() { return 0; }
 };
 
 // One image of the program's icon, as a file's bytes.

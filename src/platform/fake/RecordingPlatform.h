@@ -46,6 +46,12 @@ public:
     Result registerHotKey(int id, std::uint32_t modifiers, std::uint32_t virtualKey) override;
     Result unregisterHotKey(int id) override;
     void setPressHandler(PressHandler handler) override;
+    // Reports `held` and counts the questions.
+    std::uint32_t heldModifiers() override
+    {
+        ++heldQueries;
+        return held;
+    }
 
     // Makes a combination behave as if another program held it.
     void holdElsewhere(std::uint32_t modifiers, std::uint32_t virtualKey);
@@ -58,6 +64,8 @@ public:
     std::set<std::pair<std::uint32_t, std::uint32_t>> heldElsewhere;
     std::vector<std::string> log; // "register 1 3 80", "unregister 1", ...
     PressHandler handler;
+    std::uint32_t held = 0; // kMod* bits of the modifier keys "held down"
+    int heldQueries = 0;
 };
 
 class RecordingShell final : public Shell {

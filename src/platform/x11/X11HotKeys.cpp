@@ -123,6 +123,29 @@ void X11HotKeys::setPressHandler(PressHandler handler)
     listen();
 }
 
+std::uint32_t X11HotKeys::heldModifiers()
+{
+    if (!m_display)
+        return 0;
+    char keys[32] = {};
+    XQueryKeymap(m_display, keys);
+    XModifierKeymap* map = XGetModifierMapping(m_display);
+    // The round trips may have read presses into Xlib's queue.
+    drainLater();
+    if (!map)
+        return 0;
+    unsigned int held = 0;
+    for (int modifier = 0; modifier < 8; ++modifier) {
+        for (int i = 0; i < map->max_keypermod; ++i) {
+            const KeyCode keycode = map->modifiermap[modifier * map->max_keypermod + i];
+            if (keycode != 0 && (keys[keycode / 8] & (1 << (keycode % 8))))
+                held |= 1u << modifier;
+        }
+    }
+    XFreeModifiermap(map);
+    return modBitsForXModifiers(held);
+}
+
 std::vector<unsigned int> X11HotKeys::lockVariants() const
 {
     const unsigned int numLock = numLockMask();

@@ -41,6 +41,9 @@ public:
     // Fails with 1419 (ERROR_HOTKEY_NOT_REGISTERED) when `id` holds nothing.
     Result unregisterHotKey(int id) override;
     void setPressHandler(PressHandler handler) override;
+    // Read from the keyboard's key map (XQueryKeymap) and the server's
+    // modifier map: Shift, Control, Mod1 (Alt) and Mod4 (Super) count.
+    std::uint32_t heldModifiers() override;
 
     // Handles every event that has arrived on the connection.
     void processEvents();

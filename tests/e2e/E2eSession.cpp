@@ -1,0 +1,196 @@
+#include "E2eSession.h"
+
+#include "files/SequenceCodec.h"
+#include "support/Desktop.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSettings>
+#include <QThread>
+
+namespace quorvel::test {
+
+namespace {
+
+QString configHome()
+{
+    return qEnvironmentVariable("XDG_CONFIG_HOME");
+}
+
+QString profilePath()
+{
+    return configHome() + QStringLiteral("/Corvane/Quorvel.conf");
+}
+
+} // namespace
+
+bool writeProfile(const QByteArray& settingsGroupBody)
+{
+    QDir().mkpath(configHome() + QStringLiteral("/Corvane"));
+    QFile file(profilePath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write("[Settings]\n" + settingsGroupBody) >= 0;
+}
+
+QString profileValue(const QString& name)
+{
+    return QSettings(profilePath(), QSettings::IniFormat).value(QStringLiteral("Settings/") + name).toString();
+}
+
+QString writeSequence(const QString& name, std::int32_t repeatCount, const std::vector<CClickEntry>& entries)
+{
+    const QString path = qEnvironmentVariable("HOME") + QLatin1Char('/') + name;
+    const std::vector<std::uint8_t> bytes = files::encodeSequence(repeatCount, entries);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return QString();
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    return path;
+}
+
+CClickEntry clickAt(int x, int y, std::uint32_t delay)
+{
+    CClickEntry e;
+    e.m_x = static_cast<std::uint32_t>(x);
+    e.m_y = static_cast<std::uint32_t>(y);
+    e.m_delay = delay;
+    e.m_clickType = 0;
+    e.m_cursorBack = 0;
+    e.m_serial = 0;
+    return e;
+}
+
+QPoint WindowPoints::at(double x, double y) const
+{
+    return {m_window.x() + int(x * m_window.width() / 420.0), m_window.y() + int(y * m_window.height() / 315.0)};
+}
+
+std::optional<QPoint> pointer()
+{
+    const auto out = xdotool({"getmouselocation", "--shell"});
+    if (!out)
+        return std::nullopt;
+    QPoint p;
+    for (const QByteArray& line : out->split('\n')) {
+        if (line.startsWith("X="))
+            p.setX(line.mid(2).toInt());
+        else if (line.startsWith("Y="))
+            p.setY(line.mid(2).toInt());
+    }
+    return p;
+}
+
+bool moveTo(const QPoint& p)
+{
+    // "mousemove --sync" waits for a motion, which never comes when the
+    // pointer is there already.
+    if (pointer() == p)
+        return true;
+    return xdotool({"mousemove", "--sync", QString::number(p.x()), QString::number(p.y())}).has_value();
+}
+
+bool click(const QPoint& p, int button)
+{
+    return moveTo(p) && xdotool({"click", QString::number(button)});
+}
+
+bool typeInto(const QPoint& field, const QString& text)
+{
+    return click(field) && xdotool({"key", "ctrl+a"}) && xdotool({"type", "--delay", "15", text});
+}
+
+bool keys(const QStringList& keyNames)
+{
+    return xdotool(QStringList{"key", "--delay", "30"} + keyNames).has_value();
+}
+
+std::vector<ShownWindow> programWindows()
+{
+    std::vector<ShownWindow> windows;
+    const auto out = xdotool({"search", "--onlyvisible", "--class", "quorvel"});
+    if (!out)
+        return windows;
+    for (const QByteArray& line : out->split('\n')) {
+        const QString id = QString::fromLatin1(line.trimmed());
+        if (id.isEmpty())
+            continue;
+        if (const auto geometry = windowGeometry(id))
+            windows.push_back({id, *geometry});
+    }
+    return windows;
+}
+
+std::optional<ShownWindow> waitForProgramWindowIn(const QRect& area, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        for (const ShownWindow& w : programWindows())
+            if (area.contains(w.geometry))
+                return w;
+        QThread::msleep(100);
+    }
+    return std::nullopt;
+}
+
+std::optional<ShownWindow> waitForNewProgramWindow(const std::vector<ShownWindow>& known, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        for (const ShownWindow& w : programWindows()) {
+            bool seen = false;
+            for (const ShownWindow& k : known)
+                seen = seen || k.id == w.id;
+            if (!seen)
+                return w;
+        }
+        QThread::msleep(100);
+    }
+    return std::nullopt;
+}
+
+bool asksToBeMinimised(const QString& window)
+{
+    const ProcessOutput out = runBounded("xprop", {"-id", window, "WM_HINTS", "_NET_WM_STATE"}, 10000);
+    return out.succeeded() && out.standardOutput.contains("Initial state is Iconic State") &&
+           out.standardOutput.contains("_NET_WM_STATE_HIDDEN");
+}
+
+bool TrayHost::start()
+{
+    m_process.discardStandardOutput();
+    if (!m_process.start("trayer", {"--edge", "bottom", "--align", "right", "--widthtype", "pixel", "--width", "100",
+                                    "--height", "24"})) {
+        m_error = m_process.errorString();
+        return false;
+    }
+    const auto panel = waitForWindow(QStringLiteral("^panel$"), 10000);
+    if (!panel) {
+        m_error = QStringLiteral("the tray host's panel did not appear");
+        return false;
+    }
+    const auto geometry = windowGeometry(*panel);
+    if (!geometry) {
+        m_error = QStringLiteral("the tray host's panel has no geometry");
+        return false;
+    }
+    m_panel = *geometry;
+    return true;
+}
+
+bool KeyHolder::hold(const QString& combination)
+{
+    const QString program = qEnvironmentVariable("QUORVEL_BUILD_DIR") + QStringLiteral("/xgrabkey");
+    if (!m_process.start(program, {combination})) {
+        m_line = m_process.errorString();
+        return false;
+    }
+    const auto line = m_process.readLine(5000);
+    m_line = line ? QString::fromUtf8(*line) : QStringLiteral("(nothing)");
+    return m_line == QLatin1String("grabbed");
+}
+
+} // namespace quorvel::test

@@ -1,0 +1,94 @@
+// What the program's end-to-end tests share: the profile and sequence files
+// the program starts with, points of its main window, the windows it maps,
+// and a tray host. Every wait is bounded; every process is ended by its id.
+#pragma once
+
+#include "sequence/CClickEntry.h"
+#include "support/BoundedProcess.h"
+
+#include <QByteArray>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace quorvel::test {
+
+// The program's main window caption starts with this.
+inline const QString kMainWindowPattern = QStringLiteral("^Quorvel Software Utility");
+
+// Writes the [Settings] group of the program's profile (in this process's
+// XDG_CONFIG_HOME, which the program inherits), replacing the file.
+bool writeProfile(const QByteArray& settingsGroupBody);
+// A value of the profile as the program stored it; empty when absent.
+QString profileValue(const QString& name);
+
+// Writes a sequence file; its path.
+QString writeSequence(const QString& name, std::int32_t repeatCount, const std::vector<CClickEntry>& entries);
+CClickEntry clickAt(int x, int y, std::uint32_t delay);
+
+// Points of the main window from dialog units, the way the window is laid
+// out (its client area is 420 x 315 units).
+class WindowPoints {
+public:
+    explicit WindowPoints(const QRect& window) : m_window(window) {}
+    QPoint at(double x, double y) const;
+
+private:
+    QRect m_window;
+};
+
+std::optional<QPoint> pointer();
+// Moves the pointer there and waits until it is.
+bool moveTo(const QPoint& p);
+bool click(const QPoint& p, int button = 1);
+bool typeInto(const QPoint& field, const QString& text);
+bool keys(const QStringList& keyNames);
+
+// The visible windows of the program (class "quorvel"), with their
+// geometry; menus and the tray icon have no name to search by.
+struct ShownWindow {
+    QString id;
+    QRect geometry;
+};
+std::vector<ShownWindow> programWindows();
+// The program's window inside `area`, waiting at most `timeoutMs`.
+std::optional<ShownWindow> waitForProgramWindowIn(const QRect& area, int timeoutMs = 15000);
+// A program window not in `known`, waiting at most `timeoutMs`.
+std::optional<ShownWindow> waitForNewProgramWindow(const std::vector<ShownWindow>& known, int timeoutMs = 5000);
+// The window was mapped asking to start minimised (no window manager acts
+// on it under Xvfb, so this is what the program can be seen to ask).
+bool asksToBeMinimised(const QString& window);
+
+// A tray host (trayer) docked at the bottom right corner of the screen.
+class TrayHost {
+public:
+    // Starts it and waits until its panel is mapped.
+    bool start();
+    QString errorString() const { return m_error; }
+    // The panel's rectangle, where icons are docked.
+    QRect panel() const { return m_panel; }
+
+private:
+    BoundedProcess m_process;
+    QRect m_panel;
+    QString m_error;
+};
+
+// Holds a key combination in another X client (tests/e2e/tools/xgrabkey).
+class KeyHolder {
+public:
+    // True when it holds the combination; false when it was refused or did
+    // not start (see lastLine).
+    bool hold(const QString& combination);
+    QString lastLine() const { return m_line; }
+
+private:
+    BoundedProcess m_process;
+    QString m_line;
+};
+
+} // namespace quorvel::test
