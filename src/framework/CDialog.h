@@ -80,6 +80,9 @@ public:
     // Handles a message now.
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
+    // The controls in template order.
+    const std::vector<BuiltControl>& Controls() const { return m_controls; }
+
     // The window menu. Linux window managers own the title bar's menu, so
     // the dialog offers its own as a context menu on its background.
     QMenu* GetSystemMenu();
@@ -109,8 +112,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void reject() override;
     void accept() override;
-
-    const std::vector<BuiltControl>& Controls() const { return m_controls; }
 
 private:
     void wireControl(const BuiltControl& control);

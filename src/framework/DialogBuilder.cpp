@@ -140,6 +140,13 @@ std::vector<BuiltControl> buildControls(QWidget* dialog, const DialogTemplate& t
         built.push_back({&c, w});
     }
 
+    // Group boxes are frames drawn behind the controls they hold, whatever
+    // their place in the template (the "Hot Keys" frame comes after a field
+    // inside it, and would otherwise take that field's clicks).
+    for (const BuiltControl& b : built)
+        if (qobject_cast<QGroupBox*>(b.widget))
+            b.widget->lower();
+
     // A label's mnemonic moves the focus to the next control that takes it,
     // as a static text's does on Windows.
     for (size_t i = 0; i < built.size(); ++i) {

@@ -96,14 +96,18 @@ QString textOf(QWidget* w)
     return QString();
 }
 
-// The dialog's controls in creation order (menus are not controls).
-QList<QWidget*> controlsOf(QWidget* dialog)
+// The dialog's controls in template order; they must be all its widgets
+// (menus are not controls).
+QList<QWidget*> controlsOf(CDialog* dialog)
 {
     QList<QWidget*> out;
+    for (const BuiltControl& c : dialog->Controls())
+        out << c.widget;
+    int widgets = 0;
     for (QObject* child : dialog->children())
-        if (auto* w = qobject_cast<QWidget*>(child); w && !qobject_cast<QMenu*>(w))
-            out << w;
-    return out;
+        if (qobject_cast<QWidget*>(child) && !qobject_cast<QMenu*>(child))
+            ++widgets;
+    return widgets == out.size() ? out : QList<QWidget*>();
 }
 
 } // namespace
@@ -177,6 +181,19 @@ void DialogTemplateTest::tabOrderIsTemplateOrder()
         w = w->nextInFocusChain();
     } while (w != expected.front() && chain.size() < 100);
     QCOMPARE(chain, expected);
+
+    // Group boxes lie behind the controls they frame, so none of them takes
+    // a click meant for a control.
+    for (const Expected& e : kMain) {
+        if (e.id == -1)
+            continue;
+        QWidget* control = dlg.GetDlgItem(e.id);
+        const QPoint centre = control->geometry().center();
+        QWidget* hit = dlg.childAt(centre);
+        while (hit && hit->parentWidget() != &dlg)
+            hit = hit->parentWidget();
+        QVERIFY2(hit == control, qPrintable(QStringLiteral("control %1 is covered").arg(e.id)));
+    }
 
     // Controls without a tab stop still take the focus when clicked.
     for (int id : {1017, 1018, 1019, 1020})
