@@ -81,7 +81,7 @@ BOOL CDialog::Create(int templateId, QWidget* parent)
 
 void CDialog::wireControl(const BuiltControl& control)
 {
-    const int id = control.spec->id;
+    const int id = control.source->id;
     if (id == -1)
         return;
     if (auto* button = qobject_cast<QAbstractButton*>(control.widget)) {
@@ -136,7 +136,7 @@ QWidget* CDialog::GetDlgItem(int id) const
     if (id == -1)
         return nullptr;
     for (const BuiltControl& c : m_controls)
-        if (c.spec->id == id)
+        if (c.source->id == id)
             return c.widget;
     return nullptr;
 }

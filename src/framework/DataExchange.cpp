@@ -88,7 +88,12 @@ void CDataExchange::Fail(const QString& message)
         edit->selectAll();
 }
 
-void DDX_Text(CDataExchange* pDX, int id, DWORD& value)
+namespace {
+
+// An edit field's text as a number of type T: shown in decimal, taken back
+// through `parse`, refused with `failure`.
+template <typename T>
+void exchangeNumber(CDataExchange* pDX, int id, T& value, bool (*parse)(const QString&, T&), const QString& failure)
 {
     if (pDX->Failed())
         return;
@@ -99,31 +104,24 @@ void DDX_Text(CDataExchange* pDX, int id, DWORD& value)
         edit->setText(QString::number(value));
         return;
     }
-    DWORD parsed = 0;
-    if (!ParseDword(edit->text(), parsed)) {
-        pDX->Fail(QStringLiteral("Please enter a whole number from 0 to 4294967295."));
+    T parsed{};
+    if (!parse(edit->text(), parsed)) {
+        pDX->Fail(failure);
         return;
     }
     value = parsed;
 }
 
+} // namespace
+
+void DDX_Text(CDataExchange* pDX, int id, DWORD& value)
+{
+    exchangeNumber<DWORD>(pDX, id, value, ParseDword, QStringLiteral("Please enter a whole number from 0 to 4294967295."));
+}
+
 void DDX_Text(CDataExchange* pDX, int id, int& value)
 {
-    if (pDX->Failed())
-        return;
-    auto* edit = qobject_cast<QLineEdit*>(pDX->PrepareEditCtrl(id));
-    if (!edit)
-        return;
-    if (!pDX->m_bSaveAndValidate) {
-        edit->setText(QString::number(value));
-        return;
-    }
-    int parsed = 0;
-    if (!ParseInt(edit->text(), parsed)) {
-        pDX->Fail(QStringLiteral("Please enter an integer."));
-        return;
-    }
-    value = parsed;
+    exchangeNumber<int>(pDX, id, value, ParseInt, QStringLiteral("Please enter an integer."));
 }
 
 void DDX_Check(CDataExchange* pDX, int id, int& value)

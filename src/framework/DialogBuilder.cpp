@@ -151,10 +151,10 @@ std::vector<BuiltControl> buildControls(QWidget* dialog, const DialogTemplate& t
     // as a static text's does on Windows.
     for (size_t i = 0; i < built.size(); ++i) {
         auto* label = qobject_cast<QLabel*>(built[i].widget);
-        if (!label || (built[i].spec->style & SS_NOPREFIX) || !label->text().contains(QLatin1Char('&')))
+        if (!label || (built[i].source->style & SS_NOPREFIX) || !label->text().contains(QLatin1Char('&')))
             continue;
         for (size_t j = i + 1; j < built.size(); ++j) {
-            if (takesFocus(*built[j].spec)) {
+            if (takesFocus(*built[j].source)) {
                 label->setBuddy(built[j].widget);
                 break;
             }
@@ -168,7 +168,7 @@ void runInitData(const std::vector<BuiltControl>& controls, const DialogTemplate
 {
     for (const ComboBoxInit& init : t.initData) {
         for (const BuiltControl& b : controls) {
-            if (b.spec->id != init.id)
+            if (b.source->id != init.id)
                 continue;
             if (auto* combo = qobject_cast<QComboBox*>(b.widget))
                 for (const char* s : init.strings)

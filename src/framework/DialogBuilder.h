@@ -13,7 +13,7 @@
 class QWidget;
 
 struct BuiltControl {
-    const ControlTemplate* spec;
+    const ControlTemplate* source;
     QWidget* widget;
 };
 

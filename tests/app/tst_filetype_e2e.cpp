@@ -2,10 +2,10 @@
 // the file type for its user, after which the desktop's own tools name our
 // type and entry, and xdg-open plays a file unattended until the program
 // exits by itself. A registration that cannot be written is said once.
-#include "files/SequenceCodec.h"
 #include "support/BoundedProcess.h"
 #include "support/ClickRecorder.h"
 #include "support/Desktop.h"
+#include "support/E2eSession.h"
 #include "support/TestEnvironment.h"
 #include "support/XvfbServer.h"
 
@@ -16,25 +16,6 @@
 using namespace quorvel::test;
 
 namespace {
-
-QString writeSequence(const QString& path, const std::vector<CClickEntry>& entries, int repeat)
-{
-    const std::vector<std::uint8_t> bytes = files::encodeSequence(repeat, entries);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QString();
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    return path;
-}
-
-CClickEntry click(int x, int y)
-{
-    CClickEntry e;
-    e.m_x = static_cast<std::uint32_t>(x);
-    e.m_y = static_cast<std::uint32_t>(y);
-    e.m_delay = 50;
-    return e;
-}
 
 // Starts the program normally and closes it once its window is up.
 void startOnce()
@@ -78,7 +59,7 @@ void FileTypeEndToEndTest::desktopOpensSequencesWithUs()
     const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
     QVERIFY(QFile::exists(dataHome + "/applications/quorvel.desktop"));
 
-    const QString sequence = writeSequence(dataHome + "/../Clicks.tpx", {click(50, 60), click(120, 90)}, 1);
+    const QString sequence = writeSequence(QStringLiteral("Clicks.tpx"), 1, {clickAt(50, 60, 50), clickAt(120, 90, 50)});
     QVERIFY(!sequence.isEmpty());
     ProcessOutput out = runBounded(QStringLiteral("xdg-mime"), {"query", "filetype", sequence});
     QVERIFY2(out.succeeded(), qPrintable(out.describe()));

@@ -3,7 +3,7 @@
 // let go, the capture hot key assigned in the window fills X and Y (Num Lock
 // on or off) and Clear lets go of it, and a combination that another client
 // holds is reported at start.
-#include "E2eSession.h"
+#include "support/E2eSession.h"
 #include "support/ClickRecorder.h"
 #include "support/Desktop.h"
 #include "support/TestEnvironment.h"

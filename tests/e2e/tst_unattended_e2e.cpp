@@ -2,7 +2,7 @@
 // a tray host it plays with only its icon to be seen and ends by itself; the
 // icon's menu shows the window or ends the run; without a tray host the
 // window comes up minimised and the run still ends by itself.
-#include "E2eSession.h"
+#include "support/E2eSession.h"
 #include "support/ClickRecorder.h"
 #include "support/Desktop.h"
 #include "support/TestEnvironment.h"

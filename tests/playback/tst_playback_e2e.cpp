@@ -4,6 +4,7 @@
 #include "support/BoundedProcess.h"
 #include "support/ClickRecorder.h"
 #include "support/Desktop.h"
+#include "support/E2eSession.h"
 #include "support/TestEnvironment.h"
 #include "support/XvfbServer.h"
 
@@ -13,46 +14,6 @@ using namespace quorvel::test;
 using Kind = RecordedEvent::Kind;
 
 namespace {
-
-// Points inside the main window, from dialog units, the way the window was
-// laid out (its client area is 420 x 315 units).
-class WindowPoints {
-public:
-    explicit WindowPoints(const QRect& window) : m_window(window) {}
-    QPoint at(double x, double y) const
-    {
-        return {m_window.x() + int(x * m_window.width() / 420.0), m_window.y() + int(y * m_window.height() / 315.0)};
-    }
-
-private:
-    QRect m_window;
-};
-
-bool click(const QPoint& p)
-{
-    return xdotool({"mousemove", "--sync", QString::number(p.x()), QString::number(p.y())}) &&
-           xdotool({"click", "1"});
-}
-
-bool typeInto(const QPoint& field, const QString& text)
-{
-    return click(field) && xdotool({"key", "ctrl+a"}) && xdotool({"type", "--delay", "15", text});
-}
-
-std::optional<QPoint> pointer()
-{
-    const auto out = xdotool({"getmouselocation", "--shell"});
-    if (!out)
-        return std::nullopt;
-    QPoint p;
-    for (const QByteArray& line : out->split('\n')) {
-        if (line.startsWith("X="))
-            p.setX(line.mid(2).toInt());
-        else if (line.startsWith("Y="))
-            p.setY(line.mid(2).toInt());
-    }
-    return p;
-}
 
 QString describe(const std::vector<RecordedEvent>& events)
 {

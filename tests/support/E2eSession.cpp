@@ -1,4 +1,4 @@
-#include "E2eSession.h"
+#include "support/E2eSession.h"
 
 #include "files/SequenceCodec.h"
 #include "support/Desktop.h"
