@@ -12,22 +12,33 @@ packages=(
     xdg-utils shared-mime-info desktop-file-utils libfile-mimeinfo-perl
     fonts-dejavu-core
 )
+# Wine loads the X11 libraries it recommends at run time, so these come with
+# their recommendations.
+win32_packages=()
 if [ "${1:-}" = "--win32" ]; then
-    packages+=(g++-mingw-w64-x86-64-posix wine64 wine)
+    win32_packages=(g++-mingw-w64-x86-64-posix wine64 wine)
 fi
 
-missing=()
-for p in "${packages[@]}"; do
-    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-    [ "$status" = "install ok installed" ] || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
+missing() {
+    for p in "$@"; do
+        status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+        [ "$status" = "install ok installed" ] || echo "$p"
+    done
+}
+missing_packages=($(missing "${packages[@]}"))
+missing_win32=($(missing "${win32_packages[@]}"))
+[ ${#missing_packages[@]} -eq 0 ] && [ ${#missing_win32[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
+echo "Installing: ${missing_packages[*]} ${missing_win32[*]}"
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
     sudo="sudo"
 fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing_packages[@]} -gt 0 ]; then
+    $sudo apt-get install -y -qq --no-install-recommends "${missing_packages[@]}" >/dev/null
+fi
+if [ ${#missing_win32[@]} -gt 0 ]; then
+    $sudo apt-get install -y -qq "${missing_win32[@]}" >/dev/null
+fi
