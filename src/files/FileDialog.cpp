@@ -1,6 +1,7 @@
 // The Open and Save dialogs for sequence files.
 #include "files/FileDialog.h"
 
+#include "framework/CWinApp.h"
 #include "hotkeys/CUtility.h"
 
 #include <QDir>
@@ -26,6 +27,7 @@ QString showReal(const FileDialogRequest& request)
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    const ModalCursor cursor;
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     const QStringList chosen = dialog.selectedFiles();

@@ -85,3 +85,15 @@ void CWinApp::EndWaitCursor()
     --m_waitCursorCount;
     QApplication::restoreOverrideCursor();
 }
+
+ModalCursor::ModalCursor() : m_pushed(QApplication::overrideCursor() != nullptr)
+{
+    if (m_pushed)
+        QApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+}
+
+ModalCursor::~ModalCursor()
+{
+    if (m_pushed)
+        QApplication::restoreOverrideCursor();
+}

@@ -41,3 +41,17 @@ private:
 
 // The one application object, or null before it exists.
 CWinApp* AfxGetApp();
+
+// While a modal dialog or message box is open over a busy handler, the
+// pointer is the normal arrow over it, as a dialog's own cursor is on
+// Windows; the wait cursor comes back when it closes.
+class ModalCursor {
+public:
+    ModalCursor();
+    ~ModalCursor();
+    ModalCursor(const ModalCursor&) = delete;
+    ModalCursor& operator=(const ModalCursor&) = delete;
+
+private:
+    bool m_pushed;
+};

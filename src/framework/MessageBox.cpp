@@ -47,6 +47,7 @@ int ask(QMessageBox& box, const Choice (&choices)[N])
     for (const Choice& c : choices)
         box.addButton(c.button);
     box.setDefaultButton(choices[0].button);
+    const ModalCursor cursor;
     box.exec();
     const QAbstractButton* clicked = box.clickedButton();
     for (const Choice& c : choices)

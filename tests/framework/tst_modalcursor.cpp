@@ -1,0 +1,38 @@
+// A message box opened by a busy handler shows the normal pointer; the wait
+// cursor comes back when it closes, and goes when the handler is done.
+#include "framework/CWinApp.h"
+#include "framework/MessageBox.h"
+#include "support/TestEnvironment.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QTimer>
+#include <QtTest>
+
+class ModalCursorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void arrowOverAModalBoxOfABusyHandler();
+};
+
+void ModalCursorTest::arrowOverAModalBoxOfABusyHandler()
+{
+    CWinApp app(QStringLiteral("Quorvel"));
+    app.BeginWaitCursor();
+    Qt::CursorShape duringBox = Qt::BlankCursor;
+    QTimer::singleShot(0, [&duringBox] {
+        if (const QCursor* cursor = QApplication::overrideCursor())
+            duringBox = cursor->shape();
+        if (QWidget* box = QApplication::activeModalWidget())
+            QTest::keyClick(box, Qt::Key_Return);
+    });
+    QCOMPARE(ShowMessageBox(nullptr, QStringLiteral("Busy"), QString(), MB_OK), int(IDOK));
+    QCOMPARE(duringBox, Qt::ArrowCursor);
+    QVERIFY(QApplication::overrideCursor());
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    app.EndWaitCursor();
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+QUORVEL_TEST_MAIN(ModalCursorTest)
+#include "tst_modalcursor.moc"
