@@ -5,6 +5,37 @@
 #include "framework/MessageBox.h"
 #include "res/Resource.h"
 
+namespace {
+
+// The selected row of a command that needs one; -1, after saying so, when
+// there is none. `count` gets the row count.
+int selectedRowOrSay(CClickerDlg& dlg, int& count)
+{
+    const int s = dlg.GetSelectedRow(count);
+    if (s == -1)
+        AfxMessageBox(IDS_SELECT_CLICK, MB_OK);
+    return s;
+}
+
+// Moves the selected row one place up (-1) or down (+1), keeping its
+// number; nothing at the first or the last row.
+void moveSelectedRow(CClickerDlg& dlg, int step)
+{
+    int count = 0;
+    const int s = selectedRowOrSay(dlg, count);
+    if (s == -1)
+        return;
+    if (step < 0 ? s <= 0 : s >= count - 1)
+        return;
+    CClickEntry e;
+    dlg.ReadClickRow(s, e);
+    dlg.m_list.DeleteItem(s);
+    const int i = dlg.InsertClickRow(s + step, e);
+    dlg.SelectRow(i);
+}
+
+} // namespace
+
 void CClickerDlg::OnAdd()
 {
     UpdateData(TRUE);
@@ -15,11 +46,9 @@ void CClickerDlg::OnAdd()
 void CClickerDlg::OnUpdate()
 {
     int count = 0;
-    const int s = GetSelectedRow(count);
-    if (s == -1) {
-        AfxMessageBox(IDS_SELECT_CLICK, MB_OK);
+    const int s = selectedRowOrSay(*this, count);
+    if (s == -1)
         return;
-    }
     UpdateData(TRUE);
     m_list.DeleteItem(s);
     const int i = InsertClickRow(s, m_editEntry);
@@ -29,11 +58,9 @@ void CClickerDlg::OnUpdate()
 void CClickerDlg::OnDelete()
 {
     int count = 0;
-    int s = GetSelectedRow(count);
-    if (s == -1) {
-        AfxMessageBox(IDS_SELECT_CLICK, MB_OK);
+    int s = selectedRowOrSay(*this, count);
+    if (s == -1)
         return;
-    }
     m_modified = 1;
     m_list.DeleteItem(s);
     const int n = m_list.GetItemCount();
@@ -44,36 +71,12 @@ void CClickerDlg::OnDelete()
 
 void CClickerDlg::OnMoveUp()
 {
-    int count = 0;
-    const int s = GetSelectedRow(count);
-    if (s == -1) {
-        AfxMessageBox(IDS_SELECT_CLICK, MB_OK);
-        return;
-    }
-    if (s <= 0)
-        return;
-    CClickEntry e;
-    ReadClickRow(s, e);
-    m_list.DeleteItem(s);
-    const int i = InsertClickRow(s - 1, e);
-    SelectRow(i);
+    moveSelectedRow(*this, -1);
 }
 
 void CClickerDlg::OnMoveDown()
 {
-    int count = 0;
-    const int s = GetSelectedRow(count);
-    if (s == -1) {
-        AfxMessageBox(IDS_SELECT_CLICK, MB_OK);
-        return;
-    }
-    if (s >= count - 1)
-        return;
-    CClickEntry e;
-    ReadClickRow(s, e);
-    m_list.DeleteItem(s);
-    const int i = InsertClickRow(s + 1, e);
-    SelectRow(i);
+    moveSelectedRow(*this, +1);
 }
 
 void CClickerDlg::OnDeleteAll()
