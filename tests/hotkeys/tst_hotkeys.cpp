@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPushButton>
-#include <QSettings>
 #include <QtTest>
 
 using namespace quorvel::test;
@@ -39,24 +38,6 @@ constexpr std::uint32_t kCtrlAlt = MOD_CONTROL | MOD_ALT;
 QString companyFolder()
 {
     return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Corvane");
-}
-
-QString profilePath()
-{
-    return companyFolder() + QStringLiteral("/Quorvel.conf");
-}
-
-void writeProfile(const QByteArray& settingsGroupBody)
-{
-    QDir().mkpath(companyFolder());
-    QFile file(profilePath());
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("[Settings]\n" + settingsGroupBody);
-}
-
-QString stored(const QString& name)
-{
-    return QSettings(profilePath(), QSettings::IniFormat).value(QStringLiteral("Settings/") + name).toString();
 }
 
 // Presses a combination in a hot-key field, as the user would.
@@ -118,7 +99,7 @@ void HotKeysTest::cleanup()
 
 void HotKeysTest::assignStoresAndRegistersBothFromTheProfile()
 {
-    writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n");
+    QVERIFY(writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n"));
     DialogFixture f;
     f.start();
     CClickerDlg& dlg = f.dlg();
@@ -128,13 +109,13 @@ void HotKeysTest::assignStoresAndRegistersBothFromTheProfile()
 
     typeHotKey(dlg, IDC_HOTKEY_GET_MOUSE_POS, Qt::Key_P, Qt::ControlModifier | Qt::AltModifier);
     clickButton(dlg, IDC_ASSIGN_GET_MOUSE_POS);
-    QCOMPARE(stored(QStringLiteral("GetMousePos Key")), QStringLiteral("80"));
-    QCOMPARE(stored(QStringLiteral("GetMousePos Mod")), QStringLiteral("3"));
+    QCOMPARE(profileValue(QStringLiteral("GetMousePos Key")), QStringLiteral("80"));
+    QCOMPARE(profileValue(QStringLiteral("GetMousePos Mod")), QStringLiteral("3"));
     QCOMPARE(hotKeys.log, (Log{"unregister 1", "register 1 3 80", "unregister 2", "register 2 3 83"}));
     QVERIFY(f.boxes.shown.empty());
 
     // The other hot key comes from the profile, not from its field.
-    writeProfile("StopMouseClicks%20Key=68\nStopMouseClicks%20Mod=3\nGetMousePos%20Key=80\nGetMousePos%20Mod=3\n");
+    QVERIFY(writeProfile("StopMouseClicks%20Key=68\nStopMouseClicks%20Mod=3\nGetMousePos%20Key=80\nGetMousePos%20Mod=3\n"));
     typeHotKey(dlg, IDC_HOTKEY_START_STOP, Qt::Key_Q, Qt::ControlModifier);
     typeHotKey(dlg, IDC_HOTKEY_GET_MOUSE_POS, Qt::Key_F7, Qt::ShiftModifier);
     clickButton(dlg, IDC_ASSIGN_GET_MOUSE_POS);
@@ -150,7 +131,7 @@ void HotKeysTest::assignStoresAndRegistersBothFromTheProfile()
 
 void HotKeysTest::clearStoresZerosAndReleasesOnlyItsHotKey()
 {
-    writeProfile("GetMousePos%20Key=80\nGetMousePos%20Mod=3\nStopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n");
+    QVERIFY(writeProfile("GetMousePos%20Key=80\nGetMousePos%20Mod=3\nStopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n"));
     DialogFixture f;
     f.start();
     CClickerDlg& dlg = f.dlg();
@@ -160,21 +141,21 @@ void HotKeysTest::clearStoresZerosAndReleasesOnlyItsHotKey()
 
     clickButton(dlg, IDC_CLEAR_GET_MOUSE_POS);
     QCOMPARE(dlg.GetDlgItem(IDC_HOTKEY_GET_MOUSE_POS)->property("text").toString(), QStringLiteral("None"));
-    QCOMPARE(stored(QStringLiteral("GetMousePos Key")), QStringLiteral("0"));
-    QCOMPARE(stored(QStringLiteral("GetMousePos Mod")), QStringLiteral("0"));
+    QCOMPARE(profileValue(QStringLiteral("GetMousePos Key")), QStringLiteral("0"));
+    QCOMPARE(profileValue(QStringLiteral("GetMousePos Mod")), QStringLiteral("0"));
     QCOMPARE(hotKeys.log, (Log{"unregister 1", "unregister 2", "register 2 3 83"}));
     QVERIFY(!hotKeys.press(1));
     QVERIFY(hotKeys.isRegistered(2));
 
     clickButton(dlg, IDC_CLEAR_START_STOP);
     QVERIFY(hotKeys.registered.empty());
-    QCOMPARE(stored(QStringLiteral("StopMouseClicks Key")), QStringLiteral("0"));
+    QCOMPARE(profileValue(QStringLiteral("StopMouseClicks Key")), QStringLiteral("0"));
     QVERIFY(f.boxes.shown.empty());
 }
 
 void HotKeysTest::storeFailureIsReportedAndNothingIsRegistered()
 {
-    writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n");
+    QVERIFY(writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n"));
     DialogFixture f;
     f.start();
     CClickerDlg& dlg = f.dlg();
@@ -216,7 +197,7 @@ void HotKeysTest::heldCombinationAtStartIsReportedBeforeTheWindowShows()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, heldId);
-    writeProfile("GetMousePos%20Key=80\nGetMousePos%20Mod=3\nStopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n");
+    QVERIFY(writeProfile("GetMousePos%20Key=80\nGetMousePos%20Mod=3\nStopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n"));
     DialogFixture f;
     f.platform.hotKeys().holdElsewhere(kCtrlAlt, heldId == 1 ? 80 : 83);
     struct Shown {
@@ -258,7 +239,7 @@ void HotKeysTest::assignOfAHeldCombinationIsReported()
     typeHotKey(dlg, IDC_HOTKEY_GET_MOUSE_POS, Qt::Key_P, Qt::ControlModifier | Qt::AltModifier);
     clickButton(dlg, IDC_ASSIGN_GET_MOUSE_POS);
     QCOMPARE(f.boxes.texts(), QStringList{kGetMousePosLoad});
-    QCOMPARE(stored(QStringLiteral("GetMousePos Key")), QStringLiteral("80")); // stored all the same
+    QCOMPARE(profileValue(QStringLiteral("GetMousePos Key")), QStringLiteral("80")); // stored all the same
     QVERIFY(!hotKeys.isRegistered(1));
 
     // The same combination for both: hot key 1 has it, hot key 2 is refused.
@@ -275,7 +256,7 @@ void HotKeysTest::assignOfAHeldCombinationIsReported()
 
 void HotKeysTest::captureFillsXAndYAndTakesTheOtherFields()
 {
-    writeProfile("GetMousePos%20Key=80\nGetMousePos%20Mod=3\n");
+    QVERIFY(writeProfile("GetMousePos%20Key=80\nGetMousePos%20Mod=3\n"));
     DialogFixture f;
     f.start();
     CClickerDlg& dlg = f.dlg();
@@ -319,7 +300,7 @@ void HotKeysTest::captureShowsTheWindowOnlyWhenAsked()
 {
     QFETCH(bool, showOnPress);
     QFETCH(int, before);
-    writeProfile("GetMousePos%20Key=80\nGetMousePos%20Mod=3\n");
+    QVERIFY(writeProfile("GetMousePos%20Key=80\nGetMousePos%20Mod=3\n"));
     DialogFixture f;
     f.start();
     CClickerDlg& dlg = f.dlg();
@@ -343,7 +324,7 @@ void HotKeysTest::captureShowsTheWindowOnlyWhenAsked()
 
 void HotKeysTest::startSignalMarksTheRunAPressDoesNot()
 {
-    writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n");
+    QVERIFY(writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n"));
     DialogFixture f;
     f.start();
     CClickerDlg& dlg = f.dlg();
@@ -371,7 +352,7 @@ void HotKeysTest::startSignalMarksTheRunAPressDoesNot()
 
 void HotKeysTest::pressWithNothingToPlaySaysSo()
 {
-    writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n");
+    QVERIFY(writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n"));
     DialogFixture f;
     f.start();
     QVERIFY(f.platform.hotKeys().press(2));
@@ -383,7 +364,7 @@ void HotKeysTest::pressWithNothingToPlaySaysSo()
 
 void HotKeysTest::startWaitsForTheModifiersToBeLetGo()
 {
-    writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n");
+    QVERIFY(writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n"));
     DialogFixture f;
     f.start();
     CClickerDlg& dlg = f.dlg();
@@ -412,7 +393,7 @@ void HotKeysTest::startWaitsForTheModifiersToBeLetGo()
 
 void HotKeysTest::startWaitIsBounded()
 {
-    writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n");
+    QVERIFY(writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n"));
     DialogFixture f;
     f.start();
     CClickerDlg& dlg = f.dlg();
@@ -427,7 +408,7 @@ void HotKeysTest::startWaitIsBounded()
 
 void HotKeysTest::secondPressTakesBackAWaitingStart()
 {
-    writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n");
+    QVERIFY(writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n"));
     DialogFixture f;
     f.start();
     CClickerDlg& dlg = f.dlg();
@@ -447,7 +428,7 @@ void HotKeysTest::secondPressTakesBackAWaitingStart()
 
 void HotKeysTest::startButtonDuringTheWaitIsNotUndone()
 {
-    writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n");
+    QVERIFY(writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n"));
     DialogFixture f;
     f.start();
     CClickerDlg& dlg = f.dlg();

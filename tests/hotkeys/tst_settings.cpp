@@ -11,33 +11,11 @@
 
 #include <QCheckBox>
 #include <QFile>
-#include <QSettings>
 #include <QtTest>
 
 using namespace quorvel::test;
 
 namespace {
-
-QString profilePath()
-{
-    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Corvane/Quorvel.conf");
-}
-
-// Writes the profile file as a person editing it would. (Qt notices a changed
-// file by its size and time, so consecutive edits here differ in size.)
-void writeProfile(const QString& settingsGroupBody)
-{
-    QDir().mkpath(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Corvane"));
-    QFile file(profilePath());
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("[Settings]\n" + settingsGroupBody.toUtf8());
-}
-
-QVariant stored(const QString& name)
-{
-    QSettings s(profilePath(), QSettings::IniFormat);
-    return s.value(QStringLiteral("Settings/") + name);
-}
 
 struct Loaded {
     WORD key = 0xAAAA, control = 0xAAAA, system = 0xAAAA;
@@ -105,27 +83,27 @@ void SettingsTest::storeWritesKeyAndSystemForm()
     DialogFixture f;
     CHotKeyStore store;
     QVERIFY(store.StoreHotKey(QStringLiteral("GetMousePos"), 65, HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT));
-    QCOMPARE(stored(QStringLiteral("GetMousePos Key")).toInt(), 65);
-    QCOMPARE(stored(QStringLiteral("GetMousePos Mod")).toInt(), 7);
+    QCOMPARE(profileValue(QStringLiteral("GetMousePos Key")).toInt(), 65);
+    QCOMPARE(profileValue(QStringLiteral("GetMousePos Mod")).toInt(), 7);
     const struct {
         WORD control;
         int system;
     } singles[] = {{HOTKEYF_SHIFT, 4}, {HOTKEYF_ALT, 1}, {HOTKEYF_CONTROL, 2}};
     for (const auto& s : singles) {
         QVERIFY(store.StoreHotKey(QStringLiteral("StopMouseClicks"), 80, s.control));
-        QCOMPARE(stored(QStringLiteral("StopMouseClicks Mod")).toInt(), s.system);
+        QCOMPARE(profileValue(QStringLiteral("StopMouseClicks Mod")).toInt(), s.system);
     }
     // Clearing stores zeros; both values stay in the profile.
     QVERIFY(store.StoreHotKey(QStringLiteral("GetMousePos"), 0, 0));
-    QCOMPARE(stored(QStringLiteral("GetMousePos Key")), QVariant(QStringLiteral("0")));
-    QCOMPARE(stored(QStringLiteral("GetMousePos Mod")), QVariant(QStringLiteral("0")));
+    QCOMPARE(profileValue(QStringLiteral("GetMousePos Key")), QStringLiteral("0"));
+    QCOMPARE(profileValue(QStringLiteral("GetMousePos Mod")), QStringLiteral("0"));
 }
 
 void SettingsTest::loadKeepsHighBitsOnlyInSystemForm()
 {
     DialogFixture f;
-    writeProfile(QStringLiteral("GetMousePos%20Key=80\nGetMousePos%20Mod=1\n"
-                                "StopMouseClicks%20Key=131071\nStopMouseClicks%20Mod=4119\n"));
+    QVERIFY(writeProfile("GetMousePos%20Key=80\nGetMousePos%20Mod=1\n"
+                         "StopMouseClicks%20Key=131071\nStopMouseClicks%20Mod=4119\n"));
     Loaded l = load(QStringLiteral("GetMousePos"));
     QCOMPARE(l.key, WORD(80));
     QCOMPARE(l.control, WORD(HOTKEYF_ALT));
@@ -139,36 +117,36 @@ void SettingsTest::loadKeepsHighBitsOnlyInSystemForm()
 void SettingsTest::handEditedValues()
 {
     DialogFixture f;
-    writeProfile(QStringLiteral("ShowOnHotKeyPress=yes please\nDoubleClickDelay= 25 \n"
-                                "GetMousePos%20Key=4294967295\n"));
+    QVERIFY(writeProfile("ShowOnHotKeyPress=yes please\nDoubleClickDelay= 25 \n"
+                         "GetMousePos%20Key=4294967295\n"));
     QCOMPARE(CAppSettings().GetShowOnHotKeyPress(), 1); // not a number: the default
     QCOMPARE(CUtility().GetDoubleClickDelay(), 25);
     QCOMPARE(load(QStringLiteral("GetMousePos")).key, WORD(0xFFFF)); // 32 bits, then 16
     QCOMPARE(AfxGetApp()->GetProfileInt(QStringLiteral("Settings"), QStringLiteral("GetMousePos Key"), 0),
              4294967295u);
-    writeProfile(QStringLiteral("GetMousePos%20Key=4294967296\n")); // past 32 bits: the default
+    QVERIFY(writeProfile("GetMousePos%20Key=4294967296\n")); // past 32 bits: the default
     QCOMPARE(AfxGetApp()->GetProfileInt(QStringLiteral("Settings"), QStringLiteral("GetMousePos Key"), 3), 3u);
 }
 
 void SettingsTest::doubleClickDelayIsCachedAndBounded()
 {
     DialogFixture f;
-    writeProfile(QStringLiteral("DoubleClickDelay=40\n"));
+    QVERIFY(writeProfile("DoubleClickDelay=40\n"));
     CUtility utility;
     QCOMPARE(utility.GetDoubleClickDelay(), 40);
-    writeProfile(QStringLiteral("DoubleClickDelay=50\n"));
+    QVERIFY(writeProfile("DoubleClickDelay=50\n"));
     QCOMPARE(utility.GetDoubleClickDelay(), 40); // read once per process
 
-    writeProfile(QStringLiteral("DoubleClickDelay=999999\n"));
+    QVERIFY(writeProfile("DoubleClickDelay=999999\n"));
     QCOMPARE(CUtility().GetDoubleClickDelay(), 5000);
-    writeProfile(QStringLiteral("DoubleClickDelay=-700\n"));
+    QVERIFY(writeProfile("DoubleClickDelay=-700\n"));
     QCOMPARE(CUtility().GetDoubleClickDelay(), 0);
 
     // A stored -1 reads as "not read yet": it is read again at every call.
-    writeProfile(QStringLiteral("DoubleClickDelay=-1\n"));
+    QVERIFY(writeProfile("DoubleClickDelay=-1\n"));
     CUtility again;
     QCOMPARE(again.GetDoubleClickDelay(), 0);
-    writeProfile(QStringLiteral("DoubleClickDelay=300\n"));
+    QVERIFY(writeProfile("DoubleClickDelay=300\n"));
     QCOMPARE(again.GetDoubleClickDelay(), 300);
 }
 
@@ -181,7 +159,7 @@ void SettingsTest::checkBoxIsStoredAndSurvivesARestart()
         QVERIFY(box->isChecked());
         box->click();
         QCOMPARE(f.dlg().m_bShowOnHotKeyPress, 0);
-        QCOMPARE(stored(QStringLiteral("ShowOnHotKeyPress")).toInt(), 0);
+        QCOMPARE(profileValue(QStringLiteral("ShowOnHotKeyPress")).toInt(), 0);
         QVERIFY(f.boxes.shown.empty());
     }
     {

@@ -19,11 +19,6 @@ using namespace quorvel::test;
 
 namespace {
 
-QString profilePath()
-{
-    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Corvane/Quorvel.conf");
-}
-
 QByteArray readProfile()
 {
     QFile file(profilePath());
@@ -44,11 +39,7 @@ void ReadOnlySettingsTest::initTestCase()
 {
     if (geteuid() == 0)
         QSKIP("permissions do not bind root; ctest runs this test as an unprivileged user");
-    QDir().mkpath(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Corvane"));
-    QFile file(profilePath());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Settings]\nGetMousePos%20Key=65\nGetMousePos%20Mod=7\nShowOnHotKeyPress=1\n");
-    file.close();
+    QVERIFY(writeProfile("GetMousePos%20Key=65\nGetMousePos%20Mod=7\nShowOnHotKeyPress=1\n"));
     QVERIFY(QFile::setPermissions(profilePath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
 }
 

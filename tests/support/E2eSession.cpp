@@ -6,38 +6,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSettings>
 #include <QThread>
 
 namespace quorvel::test {
-
-namespace {
-
-QString configHome()
-{
-    return qEnvironmentVariable("XDG_CONFIG_HOME");
-}
-
-QString profilePath()
-{
-    return configHome() + QStringLiteral("/Corvane/Quorvel.conf");
-}
-
-} // namespace
-
-bool writeProfile(const QByteArray& settingsGroupBody)
-{
-    QDir().mkpath(configHome() + QStringLiteral("/Corvane"));
-    QFile file(profilePath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return file.write("[Settings]\n" + settingsGroupBody) >= 0;
-}
-
-QString profileValue(const QString& name)
-{
-    return QSettings(profilePath(), QSettings::IniFormat).value(QStringLiteral("Settings/") + name).toString();
-}
 
 QString writeSequence(const QString& name, std::int32_t repeatCount, const std::vector<CClickEntry>& entries)
 {

@@ -5,6 +5,7 @@
 
 #include "sequence/CClickEntry.h"
 #include "support/BoundedProcess.h"
+#include "support/TestEnvironment.h"
 
 #include <QByteArray>
 #include <QPoint>
@@ -19,12 +20,6 @@ namespace quorvel::test {
 
 // The program's main window caption starts with this.
 inline const QString kMainWindowPattern = QStringLiteral("^Quorvel Software Utility");
-
-// Writes the [Settings] group of the program's profile (in this process's
-// XDG_CONFIG_HOME, which the program inherits), replacing the file.
-bool writeProfile(const QByteArray& settingsGroupBody);
-// A value of the profile as the program stored it; empty when absent.
-QString profileValue(const QString& name);
 
 // Writes a sequence file; its path.
 QString writeSequence(const QString& name, std::int32_t repeatCount, const std::vector<CClickEntry>& entries);

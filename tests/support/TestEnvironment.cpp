@@ -1,6 +1,10 @@
 #include "support/TestEnvironment.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +26,38 @@ IsolatedEnvironment::IsolatedEnvironment()
     setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);
     setenv("XDG_CACHE_HOME", (root + "/cache").constData(), 1);
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+}
+
+QString profilePath()
+{
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Corvane/Quorvel.conf");
+}
+
+bool writeProfile(const QByteArray& settingsGroupBody)
+{
+    // Every file written so far, by this process or the program, carries a
+    // time no later than now; a whole second past both now and the last
+    // stamp given here is therefore a time no earlier version of the file
+    // had, on any file system's clock granularity.
+    static QDateTime lastStamp;
+    QDateTime stamp = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() + 1);
+    if (lastStamp.isValid() && stamp <= lastStamp)
+        stamp = lastStamp.addSecs(1);
+    lastStamp = stamp;
+
+    const QString path = profilePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const QByteArray text = "[Settings]\n" + settingsGroupBody;
+    return file.write(text) == text.size() && file.flush()
+        && file.setFileTime(stamp, QFileDevice::FileModificationTime);
+}
+
+QString profileValue(const QString& name)
+{
+    return QSettings(profilePath(), QSettings::IniFormat).value(QStringLiteral("Settings/") + name).toString();
 }
 
 } // namespace quorvel::test

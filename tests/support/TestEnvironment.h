@@ -3,6 +3,7 @@
 // user's settings or file associations, and without a session bus.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -21,6 +22,19 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// The program's profile file in the isolated environment.
+QString profilePath();
+
+// Writes the profile as a person editing it would: "[Settings]" followed by
+// the given lines. Qt keeps parsed settings files in a process-wide cache and
+// re-reads one only when its size or modification time changed; two writes
+// of the same size inside one file-system clock tick would go unnoticed, so
+// each write gets a modification time no earlier version of the file had.
+bool writeProfile(const QByteArray& settingsGroupBody);
+
+// A value of the "Settings" group as it now stands in the file.
+QString profileValue(const QString& name);
 
 } // namespace quorvel::test
 
