@@ -153,5 +153,27 @@ int main()
         CHECK_EQ(log.pressAndCollect(ctrlShift, 'K', 1), std::string("4:6:75"));
     });
 
+    runner.run("the modifier keys held at this moment are read, left and right alike", [&] {
+        // Holds or lets go of one key, then waits until the state shows it.
+        const auto send = [&](WORD virtualKey, bool up, std::uint32_t expected) {
+            INPUT input = keyInput(virtualKey, up);
+            SendInput(1, &input, sizeof(INPUT));
+            pumpUntil([&] { return hotKeys.heldModifiers() == expected; }, 2000);
+            return hotKeys.heldModifiers();
+        };
+        CHECK_EQ(hotKeys.heldModifiers(), std::uint32_t(0));
+        CHECK_EQ(send(VK_LCONTROL, false, platform::kModControl), std::uint32_t(platform::kModControl));
+        CHECK_EQ(send(VK_RSHIFT, false, platform::kModControl | platform::kModShift),
+                 std::uint32_t(platform::kModControl | platform::kModShift));
+        CHECK_EQ(send(VK_LMENU, false, platform::kModControl | platform::kModShift | platform::kModAlt),
+                 std::uint32_t(platform::kModControl | platform::kModShift | platform::kModAlt));
+        CHECK_EQ(send(VK_LCONTROL, true, platform::kModShift | platform::kModAlt),
+                 std::uint32_t(platform::kModShift | platform::kModAlt));
+        CHECK_EQ(send(VK_RSHIFT, true, platform::kModAlt), std::uint32_t(platform::kModAlt));
+        CHECK_EQ(send(VK_LMENU, true, 0), std::uint32_t(0));
+        CHECK_EQ(send(VK_RWIN, false, platform::kModWin), std::uint32_t(platform::kModWin));
+        CHECK_EQ(send(VK_RWIN, true, 0), std::uint32_t(0));
+    });
+
     return runner.finish();
 }

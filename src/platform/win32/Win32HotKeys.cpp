@@ -92,6 +92,24 @@ void Win32HotKeys::setPressHandler(PressHandler handler)
     m_handler = std::move(handler);
 }
 
+std::uint32_t Win32HotKeys::heldModifiers()
+{
+    // The high bit of GetAsyncKeyState's result is set while the key is down.
+    // VK_SHIFT, VK_CONTROL and VK_MENU stand for either side's key; the
+    // Windows keys have no such combined code.
+    const auto down = [](int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; };
+    std::uint32_t held = 0;
+    if (down(VK_MENU))
+        held |= kModAlt;
+    if (down(VK_CONTROL))
+        held |= kModControl;
+    if (down(VK_SHIFT))
+        held |= kModShift;
+    if (down(VK_LWIN) || down(VK_RWIN))
+        held |= kModWin;
+    return held;
+}
+
 LRESULT CALLBACK Win32HotKeys::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {

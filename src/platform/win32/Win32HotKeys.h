@@ -25,6 +25,9 @@ public:
     Result registerHotKey(int id, std::uint32_t modifiers, std::uint32_t virtualKey) override;
     Result unregisterHotKey(int id) override;
     void setPressHandler(PressHandler handler) override;
+    // Reads the keyboard's state as it is now (GetAsyncKeyState), not as the
+    // calling thread's queue last saw it: both left and right keys count.
+    std::uint32_t heldModifiers() override;
 
     // Success when the message window exists, otherwise the error of its
     // creation.
