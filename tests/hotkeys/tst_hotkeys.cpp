@@ -61,6 +61,17 @@ void addRows(CClickerDlg& dlg, int count)
     dlg.m_modified = 0; // so that a close asks nothing
 }
 
+// Starts the program with Ctrl+Alt+S as the start/stop hot key and one row
+// to play.
+bool startReadyToPlay(DialogFixture& f)
+{
+    if (!writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n"))
+        return false;
+    f.start();
+    addRows(f.dlg(), 1);
+    return true;
+}
+
 } // namespace
 
 class HotKeysTest : public QObject {
@@ -364,11 +375,9 @@ void HotKeysTest::pressWithNothingToPlaySaysSo()
 
 void HotKeysTest::startWaitsForTheModifiersToBeLetGo()
 {
-    QVERIFY(writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n"));
     DialogFixture f;
-    f.start();
+    QVERIFY(startReadyToPlay(f));
     CClickerDlg& dlg = f.dlg();
-    addRows(dlg, 1);
     auto& hotKeys = f.platform.hotKeys();
 
     hotKeys.held = kCtrlAlt;
@@ -393,11 +402,9 @@ void HotKeysTest::startWaitsForTheModifiersToBeLetGo()
 
 void HotKeysTest::startWaitIsBounded()
 {
-    QVERIFY(writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n"));
     DialogFixture f;
-    f.start();
+    QVERIFY(startReadyToPlay(f));
     CClickerDlg& dlg = f.dlg();
-    addRows(dlg, 1);
     f.platform.hotKeys().held = MOD_SHIFT; // stuck
     QElapsedTimer clock;
     clock.start();
@@ -408,11 +415,9 @@ void HotKeysTest::startWaitIsBounded()
 
 void HotKeysTest::secondPressTakesBackAWaitingStart()
 {
-    QVERIFY(writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n"));
     DialogFixture f;
-    f.start();
+    QVERIFY(startReadyToPlay(f));
     CClickerDlg& dlg = f.dlg();
-    addRows(dlg, 1);
     auto& hotKeys = f.platform.hotKeys();
     hotKeys.held = MOD_CONTROL;
     QVERIFY(hotKeys.press(2));
@@ -428,11 +433,9 @@ void HotKeysTest::secondPressTakesBackAWaitingStart()
 
 void HotKeysTest::startButtonDuringTheWaitIsNotUndone()
 {
-    QVERIFY(writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n"));
     DialogFixture f;
-    f.start();
+    QVERIFY(startReadyToPlay(f));
     CClickerDlg& dlg = f.dlg();
-    addRows(dlg, 1);
     auto& hotKeys = f.platform.hotKeys();
     hotKeys.held = MOD_CONTROL;
     QVERIFY(hotKeys.press(2));
