@@ -1,7 +1,7 @@
 #include "framework/HotKeyEdit.h"
 
 #include "framework/KeyMapping.h"
-#include "platform/x11/VirtualKeyName.h"
+#include "platform/VirtualKeyName.h"
 
 #include <QKeyEvent>
 #include <QStringList>

@@ -2,7 +2,7 @@
 // keysyms and modifier masks, and the names shown for virtual-key codes.
 #include "platform/Platform.h"
 #include "platform/x11/KeyTable.h"
-#include "platform/x11/VirtualKeyName.h"
+#include "platform/VirtualKeyName.h"
 #include "support/TestEnvironment.h"
 
 #include <QtTest>

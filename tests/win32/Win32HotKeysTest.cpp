@@ -4,6 +4,7 @@
 #include "MessagePump.h"
 #include "TestRunner.h"
 
+#include "platform/VirtualKeyName.h"
 #include "platform/win32/Win32HotKeys.h"
 
 #include <windows.h>
@@ -173,6 +174,27 @@ int main()
         CHECK_EQ(send(VK_LMENU, true, 0), std::uint32_t(0));
         CHECK_EQ(send(VK_RWIN, false, platform::kModWin), std::uint32_t(platform::kModWin));
         CHECK_EQ(send(VK_RWIN, true, 0), std::uint32_t(0));
+    });
+
+    runner.run("the system takes the no-repeat flag, and a press reports the plain combination", [&] {
+        // Every registration carries MOD_NOREPEAT. (Wine 8 takes the flag
+        // but still fires on every auto-repeat, so only this much shows.)
+        constexpr std::uint32_t ctrlShift = platform::kModControl | platform::kModShift;
+        REQUIRE(hotKeys.registerHotKey(5, ctrlShift, 'R').ok);
+        CHECK_EQ(log.pressAndCollect(ctrlShift, 'R', 1), std::string("5:6:82"));
+    });
+
+    runner.run("keys are named by the system, the extended ones apart from the keypad", [&] {
+        using platform::virtualKeyName;
+        CHECK_EQ(virtualKeyName(0), std::string());
+        CHECK_EQ(virtualKeyName('A'), std::string("A"));
+        CHECK_EQ(virtualKeyName('5'), std::string("5"));
+        CHECK_EQ(virtualKeyName(VK_F5), std::string("F5"));
+        // Left shares its scan code with keypad 4, keypad divide with "/".
+        CHECK_EQ(virtualKeyName(VK_LEFT), std::string("Left"));
+        CHECK(!virtualKeyName(VK_DIVIDE).empty());
+        CHECK(virtualKeyName(VK_DIVIDE) != virtualKeyName(VK_OEM_2));
+        CHECK(virtualKeyName(VK_DIVIDE) != "Key 0x6F");
     });
 
     return runner.finish();

@@ -63,7 +63,11 @@ Result Win32HotKeys::registerHotKey(int id, std::uint32_t modifiers, std::uint32
 {
     if (!m_window)
         return status();
-    if (!RegisterHotKey(m_window, id, modifiers, virtualKey)) {
+    // MOD_NOREPEAT: a held combination fires once, not again with every
+    // auto-repeat of its key, so holding the start/stop key does not toggle
+    // playback on and off. Every Windows that Qt 6 runs on (10 and later)
+    // knows the flag; it came with Windows 7.
+    if (!RegisterHotKey(m_window, id, modifiers | MOD_NOREPEAT, virtualKey)) {
         // ERROR_HOTKEY_ALREADY_REGISTERED (1409) when another registration,
         // ours or another program's, holds the combination.
         const DWORD error = GetLastError();

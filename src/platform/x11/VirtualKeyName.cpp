@@ -1,4 +1,4 @@
-#include "platform/x11/VirtualKeyName.h"
+#include "platform/VirtualKeyName.h"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 
 #include "platform/x11/ErrorCodes.h"
 #include "platform/x11/KeyTable.h"
-#include "platform/x11/VirtualKeyName.h"
+#include "platform/VirtualKeyName.h"
 
 #include <QAbstractEventDispatcher>
 #include <QMetaObject>

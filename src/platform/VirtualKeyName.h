@@ -1,8 +1,8 @@
 // Names of Windows virtual-key codes as a hot-key control shows them:
 // "P", "F5", "Num 7", "Page Up", "Space", ...
 //
-// Nothing here depends on X11: the names belong to the virtual-key codes
-// that every back end speaks.
+// Every back end defines it: on Windows the system names the keys in the
+// keyboard layout's language; elsewhere a fixed English table does.
 #pragma once
 
 #include <cstdint>
