@@ -1,6 +1,7 @@
 #include "files/FileTypeRules.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 namespace files {
@@ -53,14 +54,35 @@ std::string quotedExecArgument(const std::string& argument)
 
 std::optional<std::string> openCommandFor(const std::string& executablePath)
 {
+#ifdef _WIN32
+    return windowsOpenCommandFor(executablePath);
+#else
+    return desktopOpenCommandFor(executablePath);
+#endif
+}
+
+std::optional<std::string> desktopOpenCommandFor(const std::string& executablePath)
+{
     if (executablePath.empty() || executablePath.front() != '/' || executablePath.find('=') != std::string::npos)
         return std::nullopt;
     return quotedExecArgument(executablePath) + " " + kOpenFileArgument;
 }
 
+std::optional<std::string> windowsOpenCommandFor(const std::string& executablePath)
+{
+    std::string path = executablePath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    const bool onDrive =
+        path.size() > 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && path[2] == '\\';
+    const bool onShare = path.size() > 2 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
+    if ((!onDrive && !onShare) || path.find('"') != std::string::npos)
+        return std::nullopt;
+    return "\"" + path + "\" " + kWindowsOpenFileArgument;
+}
+
 std::string iconValueFor(std::string openCommand)
 {
-    static const std::string kArgument = " \"%1\"";
+    static const std::string kArgument = std::string(" ") + kWindowsOpenFileArgument;
     std::string::size_type at = 0;
     while ((at = openCommand.find(kArgument, at)) != std::string::npos) {
         openCommand.replace(at, kArgument.size(), ",0");

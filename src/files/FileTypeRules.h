@@ -8,8 +8,10 @@
 
 namespace files {
 
-// The file argument of the open command: one local file path.
+// The file argument of the open command: one local file path ("%f" in a
+// desktop entry, "%1" in the Windows registry).
 constexpr const char* kOpenFileArgument = "%f";
+constexpr const char* kWindowsOpenFileArgument = "\"%1\"";
 
 // `text` with every space character (' ') removed.
 std::string withoutSpaces(std::string text);
@@ -30,17 +32,29 @@ std::optional<std::string> typeNameFor(const std::string& description);
 // either way so that it is not read as a field code.
 std::string quotedExecArgument(const std::string& argument);
 
-// The command that opens one file with the program at `executablePath`: the
-// program's full path (quoted where needed) followed by the file argument.
+// The command that opens one file with the program at `executablePath`, in
+// the form of the system this program is built for (one of the two below).
 // Built from the executable's own path, never from the process command line,
 // so that neither arguments of this run nor spaces in the path end up in it.
-// nullopt for a path no Exec line can start: empty, relative, or holding "="
-// (which desktop entries do not allow in the program's name or path).
 std::optional<std::string> openCommandFor(const std::string& executablePath);
+
+// Desktop-entry form: the program's full path (quoted where needed) followed
+// by the file argument. nullopt for a path no Exec line can start: empty,
+// relative, or holding "=" (which desktop entries do not allow in the
+// program's name or path).
+std::optional<std::string> desktopOpenCommandFor(const std::string& executablePath);
+
+// Windows form: the program's full path with backslashes, in double quotes so
+// that spaces in it survive, then a space and "%1" in quotes:
+// "C:/Program Files/Quorvel/quorvel.exe" gives
+// `"C:\Program Files\Quorvel\quorvel.exe" "%1"`. nullopt for a path that is
+// neither on a drive ("C:/...", "C:\...") nor on a network share ("//server/...",
+// "\\server\..."), or that holds a double quote.
+std::optional<std::string> windowsOpenCommandFor(const std::string& executablePath);
 
 // The icon value derived from an open command of the Windows form: every
 // space followed by "%1" (with its quotes) replaced by ",0", so that
-// `C:\Tools\clicker.exe "%1"` gives `C:\Tools\clicker.exe,0`. A command
+// `"C:\Tools\clicker.exe" "%1"` gives `"C:\Tools\clicker.exe",0`. A command
 // without that argument is returned unchanged.
 std::string iconValueFor(std::string openCommand);
 

@@ -99,6 +99,17 @@ private slots:
         QVERIFY(!files::openCommandFor("/opt/a=b/quorvel"));
     }
 
+    void windowsOpenCommandQuotesTheNativePath()
+    {
+        QCOMPARE(*files::windowsOpenCommandFor("C:/Program Files/Quorvel/quorvel.exe"),
+                 std::string(R"("C:\Program Files\Quorvel\quorvel.exe" "%1")"));
+        QCOMPARE(*files::windowsOpenCommandFor(R"(\\server\tools\quorvel.exe)"),
+                 std::string(R"("\\server\tools\quorvel.exe" "%1")"));
+        // Relative, rooted without a drive, or unquotable.
+        for (const char* path : {"", "quorvel.exe", "C:quorvel.exe", "/quorvel.exe", "C:/a\"b/quorvel.exe"})
+            QVERIFY2(!files::windowsOpenCommandFor(path), path);
+    }
+
     void iconValueReplacesTheFileArgument_data()
     {
         QTest::addColumn<QString>("openCommand");
@@ -113,6 +124,8 @@ private slots:
                                           << "a,0,0";
         QTest::newRow("no space before") << R"(a"%1")"
                                          << R"(a"%1")";
+        QTest::newRow("quoted program") << R"("C:\Program Files\q.exe" "%1")"
+                                        << R"("C:\Program Files\q.exe",0)";
         QTest::newRow("desktop form") << "/usr/bin/quorvel %f"
                                       << "/usr/bin/quorvel %f";
     }

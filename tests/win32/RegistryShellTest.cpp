@@ -3,6 +3,7 @@
 // with the reg tool, and failures must be reported, not swallowed.
 #include "TestRunner.h"
 
+#include "files/RegisterFileType.h"
 #include "platform/win32/RegistryShell.h"
 
 #include <windows.h>
@@ -173,6 +174,15 @@ int main()
             CHECK(keyExists(key));
             CHECK_EQ(classesValue(key), "<error " + std::to_string(ERROR_FILE_NOT_FOUND) + ">");
         }
+    });
+
+    runner.run("the program's own Windows path becomes a quoted open command and icon value", [&] {
+        // The way the program registers at start, from the path Qt reports.
+        REQUIRE(files::registerFileType(shell, "tpx", "Quorvel File", "C:/Program Files/Quorvel/quorvel.exe", {}) == 1);
+        CHECK_EQ(classesValue(L".tpx"), std::string("QuorvelFile"));
+        CHECK_EQ(classesValue(L"QuorvelFile\\shell\\open\\command"),
+                 std::string(R"("C:\Program Files\Quorvel\quorvel.exe" "%1")"));
+        CHECK_EQ(classesValue(L"QuorvelFile\\DefaultIcon"), std::string(R"("C:\Program Files\Quorvel\quorvel.exe",0)"));
     });
 
     runner.run("a later registration rewrites the values for the program's new place", [&] {
