@@ -1,20 +1,7 @@
-# Cross-build for 64-bit Windows with mingw-w64 (Debian: g++-mingw-w64-x86-64-posix).
-# The posix-threads variant of the compiler is used for its complete C++
-# threading support; the run-time libraries are linked statically so that the
-# executables run on Windows or under Wine without any mingw DLL beside them.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(QUORVEL_MINGW_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${QUORVEL_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${QUORVEL_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${QUORVEL_MINGW_TRIPLE}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${QUORVEL_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Cross-build for 64-bit Windows with mingw-w64, with the run-time libraries
+# linked statically so that the executables run on Windows or under Wine
+# without any mingw DLL beside them (the Win32 back end's tests, which use no Qt).
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw64-shared.cmake)
 
 # -static takes libgcc, libstdc++ and winpthread from their static archives;
 # the system DLLs (kernel32, user32, advapi32) stay dynamic as always.

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are not installed yet (with sudo when not
 # root). Usage: scripts/install-deps.sh [--win32]
-#   --win32  also the mingw-w64 cross compiler and Wine for the Windows back end
+#   --win32  also the mingw-w64 cross compiler and Wine for the Windows back
+#            end, and what scripts/build-qt-mingw.sh needs to get and build
+#            Qt's source (dpkg-dev for apt-get source, ninja)
 set -euo pipefail
 
 packages=(
@@ -17,6 +19,7 @@ packages=(
 win32_packages=()
 if [ "${1:-}" = "--win32" ]; then
     win32_packages=(g++-mingw-w64-x86-64-posix wine64 wine)
+    packages+=(dpkg-dev ninja-build)
 fi
 
 missing() {
