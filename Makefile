@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DQUORVEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 
-.PHONY: all deps build run test bench screenshot clean
+.PHONY: all deps build run test bench screenshot windows clean
 
 all: build
 
@@ -36,5 +36,12 @@ bench: deps
 screenshot: build
 	scripts/screenshot.sh
 
+# quorvel.exe cross-built with mingw-w64 against a Qt of our own, with its
+# deploy folder and zip in build-windows/. The first run builds that Qt into
+# ~/.cache/quorvel (about 15 minutes on 2 cores).
+windows:
+	@scripts/install-deps.sh --win32
+	scripts/build-windows.sh
+
 clean:
-	rm -rf $(BUILD) build-release build-win32
+	rm -rf $(BUILD) build-release build-win32 build-windows

@@ -13,23 +13,25 @@
 
 namespace {
 
-// True when Qt would run on X11 but no X display was named.
+// True when Qt would run on X11 but no X display was named. Windows always
+// has its desktop.
 bool missingDisplay()
 {
+#ifdef _WIN32
+    return false;
+#else
     const char* qpa = std::getenv("QT_QPA_PLATFORM");
     const bool wantsX11 = !qpa || !*qpa || std::strncmp(qpa, "xcb", 3) == 0;
     const char* display = std::getenv("DISPLAY");
     return wantsX11 && (!display || !*display);
+#endif
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLine commandLine = ParseCommandLine(arguments);
+    const CommandLine commandLine = ParseCommandLine(ProgramArguments(argc, argv));
     switch (commandLine.action) {
     case CommandLine::Action::Help:
         std::fputs(qPrintable(UsageText()), stdout);

@@ -18,6 +18,10 @@ struct CommandLine {
     QString error;
 };
 
+// The arguments after the program name, from main's argc and argv (on
+// Windows from the system's wide command line, which keeps every character).
+QStringList ProgramArguments(int argc, char** argv);
+
 // Parses the arguments after the program name.
 CommandLine ParseCommandLine(const QStringList& arguments);
 
