@@ -17,7 +17,9 @@ compiler=$triple-g++-posix
 
 qt=$("$top/scripts/build-qt-mingw.sh" | tail -n 1)
 
-if [ ! -f "$build/CMakeCache.txt" ]; then
+# A build folder configured against another Qt starts over.
+if ! grep -qF "$qt/lib/cmake/Qt6/qt.toolchain.cmake" "$build/CMakeCache.txt" 2>/dev/null; then
+    rm -rf "$build"
     # Qt's toolchain file finds Qt's packages in the cache and hands the
     # compiler settings on to ours; the host tools (moc, rcc, uic) are the
     # system's, of the same version.
