@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Win32 back end and its tests with mingw-w64 (build-win32/) and
 # runs every test program under Wine, on an Xvfb display and in a fresh Wine
-# prefix of its own. Installs nothing; without the tools it says so and
-# succeeds, unless QUORVEL_REQUIRE_WIN32=1.
+# prefix of its own. Then, when the Qt for mingw of scripts/build-qt-mingw.sh
+# is there, builds the whole program (scripts/build-windows.sh) and runs its
+# end-to-end test under Wine. Installs nothing; without the tools or that Qt
+# it says so and succeeds, unless QUORVEL_REQUIRE_WIN32=1.
 #
 # Ends with "win32: N passed, M failed" (test cases of all programs) and a
 # non-zero exit status when anything failed. Everything it starts (Xvfb, the
@@ -76,6 +78,26 @@ if [ "${#tests[@]}" -eq 0 ]; then
     finish
 fi
 
+# The whole program, against the cached Qt; built here so that it is never
+# older than the sources.
+program=
+if qt=$("$top/scripts/build-qt-mingw.sh" --check 2>/dev/null); then
+    echo "win32: building quorvel.exe against $qt"
+    if "$top/scripts/build-windows.sh" >"$tmp/windows.log" 2>&1; then
+        program="$top/build-windows/deploy/quorvel/quorvel.exe"
+        tail -n 1 "$tmp/windows.log"
+    else
+        tail -n 40 "$tmp/windows.log"
+        echo "FAIL win32 program: the build failed"
+        failed=$((failed + 1))
+    fi
+elif [ "${QUORVEL_REQUIRE_WIN32:-0}" = 1 ]; then
+    echo "FAIL win32 program: required, but there is no Qt for mingw (scripts/build-qt-mingw.sh builds it)"
+    failed=$((failed + 1))
+else
+    echo "win32: program test skipped: no Qt for mingw (scripts/build-qt-mingw.sh builds it in about 15 minutes)"
+fi
+
 # A private X display: Wine needs one for windows and input.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" </dev/null >"$tmp/xvfb.log" 2>&1 &
 xvfb_pid=$!
@@ -114,19 +136,21 @@ if ! timeout -k 5 180 wineboot -i </dev/null >"$tmp/wineboot.log" 2>&1; then
 fi
 echo "win32: Wine prefix ready on display $DISPLAY in $(($(date +%s) - boot_started)) s"
 
-for exe in "${tests[@]}"; do
+# Runs one test program under Wine and counts its cases.
+run_test() {
+    local exe=$1 timeout=$2
+    shift 2
+    local name log status summary case_passed=0 case_failed=0 test_started
     name=$(basename "$exe" .exe)
     log="$tmp/$name.log"
     test_started=$(date +%s)
     # Output to a file, not a pipe: Wine's helper processes inherit it and
     # live on until the server is stopped.
-    timeout -k 5 "$per_test_timeout" "$wine" "$exe" </dev/null >"$log" 2>&1
+    timeout -k 5 "$timeout" "$wine" "$exe" "$@" </dev/null >"$log" 2>&1
     status=$?
     tr -d '\r' <"$log" >"$log.txt"
     grep -E '^(PASS|FAIL|    )' "$log.txt"
     summary=$(grep -E '^[^:]+: [0-9]+ passed, [0-9]+ failed$' "$log.txt" | tail -n 1)
-    case_passed=0
-    case_failed=0
     if [ -n "$summary" ]; then
         case_passed=$(sed -E 's/.*: ([0-9]+) passed.*/\1/' <<<"$summary")
         case_failed=$(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$summary")
@@ -135,7 +159,7 @@ for exe in "${tests[@]}"; do
         # Crashed, timed out or never got to its summary: count it as one failure.
         case_failed=1
         if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
-            echo "FAIL $name: timed out after $per_test_timeout s"
+            echo "FAIL $name: timed out after $timeout s"
         else
             echo "FAIL $name: exited with status $status"
         fi
@@ -144,6 +168,13 @@ for exe in "${tests[@]}"; do
     passed=$((passed + case_passed))
     failed=$((failed + case_failed))
     echo "-- $name: $case_passed passed, $case_failed failed, $(($(date +%s) - test_started)) s"
-done
+}
 
+for exe in "${tests[@]}"; do
+    run_test "$exe" "$per_test_timeout"
+done
+if [ -n "$program" ]; then
+    # The program by its Windows path: the prefix's drive Z: is /.
+    run_test "$build/win32_program_e2e.exe" 300 "Z:${program//\//\\}"
+fi
 finish

@@ -8,6 +8,21 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"QuorvelClickTarget";
 }
 
+std::string describe(const std::vector<ButtonMessage>& messages)
+{
+    std::string text;
+    for (const ButtonMessage& m : messages) {
+        const char* name = m.message == WM_LBUTTONDOWN   ? "L down"
+                           : m.message == WM_LBUTTONUP   ? "L up"
+                           : m.message == WM_RBUTTONDOWN ? "R down"
+                           : m.message == WM_RBUTTONUP   ? "R up"
+                                                         : "other";
+        text +=
+            std::string(text.empty() ? "" : ", ") + name + " (" + std::to_string(m.x) + "," + std::to_string(m.y) + ")";
+    }
+    return text;
+}
+
 TargetWindow::TargetWindow(int x, int y, int width, int height)
 {
     WNDCLASSEXW windowClass{};

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 namespace quorvel::win32test {
@@ -13,6 +14,9 @@ struct ButtonMessage {
     int x = 0;        // client coordinates
     int y = 0;
 };
+
+// The messages in order, as "L down (20,30), L up (20,30), R down ...".
+std::string describe(const std::vector<ButtonMessage>& messages);
 
 class TargetWindow {
 public:

@@ -24,21 +24,6 @@ constexpr int kTop = 80;
 constexpr int kWidth = 240;
 constexpr int kHeight = 160;
 
-std::string describe(const std::vector<ButtonMessage>& messages)
-{
-    std::string text;
-    for (const ButtonMessage& m : messages) {
-        const char* name = m.message == WM_LBUTTONDOWN   ? "L down"
-                           : m.message == WM_LBUTTONUP   ? "L up"
-                           : m.message == WM_RBUTTONDOWN ? "R down"
-                           : m.message == WM_RBUTTONUP   ? "R up"
-                                                         : "other";
-        text +=
-            std::string(text.empty() ? "" : ", ") + name + " (" + std::to_string(m.x) + "," + std::to_string(m.y) + ")";
-    }
-    return text;
-}
-
 // Waits (bounded) until the target has `count` messages, then a little
 // longer so that a stray extra message would show too.
 std::string messagesAfter(TargetWindow& target, std::size_t count)

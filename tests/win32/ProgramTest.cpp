@@ -1,0 +1,249 @@
+// The whole program for Windows, end to end: quorvel.exe (named by the only
+// argument) is started as a user would start it, and what it does is seen
+// from outside: its window, the registry, and the clicks that reach a window
+// of this test.
+#include "MessagePump.h"
+#include "TargetWindow.h"
+#include "TestRunner.h"
+
+#include "files/SequenceCodec.h"
+#include "platform/win32/Win32Mouse.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace quorvel::win32test;
+
+namespace {
+
+const std::wstring kCaption = L"Quorvel Software Utility - by Corvane";
+const std::wstring kSettingsKey = L"Software\\Corvane\\Quorvel\\Settings";
+
+std::string narrow(const std::wstring& wide)
+{
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr, nullptr);
+    return text;
+}
+
+// One run of the program, ended by its handle when the test leaves it running.
+class Program {
+public:
+    explicit Program(std::wstring commandLine)
+    {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &m_process))
+            m_process = {};
+    }
+    ~Program()
+    {
+        if (!m_process.hProcess)
+            return;
+        if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(m_process.hProcess, 1);
+            WaitForSingleObject(m_process.hProcess, 5000);
+        }
+        CloseHandle(m_process.hProcess);
+        CloseHandle(m_process.hThread);
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool started() const { return m_process.hProcess != nullptr; }
+
+    // The executable's full path as the system knows it.
+    std::wstring imagePath() const
+    {
+        wchar_t path[MAX_PATH];
+        DWORD size = MAX_PATH;
+        return QueryFullProcessImageNameW(m_process.hProcess, 0, path, &size) ? std::wstring(path, size) : L"";
+    }
+
+    // Its visible top-level window with this caption, waiting at most `timeoutMs`.
+    HWND waitForWindow(const std::wstring& caption, unsigned timeoutMs) const
+    {
+        struct Search {
+            DWORD processId;
+            const std::wstring* caption;
+            HWND found;
+        } search{m_process.dwProcessId, &caption, nullptr};
+        pumpUntil(
+            [&] {
+                EnumWindows(
+                    [](HWND window, LPARAM data) -> BOOL {
+                        auto* s = reinterpret_cast<Search*>(data);
+                        DWORD owner = 0;
+                        GetWindowThreadProcessId(window, &owner);
+                        wchar_t text[256];
+                        GetWindowTextW(window, text, 256);
+                        if (owner == s->processId && IsWindowVisible(window) && *s->caption == text) {
+                            s->found = window;
+                            return FALSE;
+                        }
+                        return TRUE;
+                    },
+                    reinterpret_cast<LPARAM>(&search));
+                return search.found != nullptr;
+            },
+            timeoutMs);
+        return search.found;
+    }
+
+    // Its exit code once it has ended, dispatching this thread's messages
+    // meanwhile; nullopt when it is still running after `timeoutMs`.
+    std::optional<DWORD> waitForExit(unsigned timeoutMs) const
+    {
+        if (!pumpUntil([&] { return WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0; }, timeoutMs))
+            return std::nullopt;
+        DWORD code = 0;
+        GetExitCodeProcess(m_process.hProcess, &code);
+        return code;
+    }
+
+private:
+    PROCESS_INFORMATION m_process{};
+};
+
+// The REG_SZ default value of HKCU\Software\Classes\<subKey>.
+std::string classesValue(const std::wstring& subKey)
+{
+    wchar_t data[1024];
+    DWORD bytes = sizeof data;
+    const LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + subKey).c_str(), nullptr,
+                                        RRF_RT_REG_SZ, nullptr, data, &bytes);
+    return status == ERROR_SUCCESS ? narrow(data) : "<error " + std::to_string(status) + ">";
+}
+
+std::optional<DWORD> settingsValue(const wchar_t* name)
+{
+    DWORD value = 0;
+    DWORD bytes = sizeof value;
+    if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &bytes) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+// A point of the main window given in dialog units: its client area is 420 x
+// 315 of them, however large the font makes it.
+POINT dialogPoint(HWND window, int x, int y)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT point{x * client.right / 420, y * client.bottom / 315};
+    ClientToScreen(window, &point);
+    return point;
+}
+
+void clickAt(POINT point)
+{
+    platform::win32::Win32Mouse mouse;
+    mouse.setCursorPos(point.x, point.y);
+    mouse.button(platform::Button::Left, platform::ButtonAction::Down);
+    mouse.button(platform::Button::Left, platform::ButtonAction::Up);
+}
+
+CClickEntry click(POINT at, int type)
+{
+    CClickEntry entry;
+    entry.m_delay = 150;
+    entry.m_x = static_cast<std::uint32_t>(at.x);
+    entry.m_y = static_cast<std::uint32_t>(at.y);
+    entry.m_clickType = type;
+    return entry;
+}
+
+bool writeFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes)
+{
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    TestRunner runner("win32 program");
+    if (argc != 2) {
+        std::printf("usage: win32_program_e2e <path of quorvel.exe>\n");
+        return 2;
+    }
+    wchar_t exePath[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, argv[1], -1, exePath, MAX_PATH))
+        return 2;
+    const std::wstring exe = exePath;
+    // A profile and file type of this run only.
+    for (const wchar_t* key : {L"Software\\Corvane", L"Software\\Classes\\.tpx", L"Software\\Classes\\QuorvelFile"})
+        RegDeleteTreeW(HKEY_CURRENT_USER, key);
+
+    // As on Windows, the program sees no DISPLAY (Wine keeps its own).
+    SetEnvironmentVariableW(L"DISPLAY", nullptr);
+    {
+        Program program(L"\"" + exe + L"\"");
+        HWND window = nullptr;
+
+        runner.run("started without a file, it shows its window with its caption", [&] {
+            REQUIRE(program.started());
+            window = program.waitForWindow(kCaption, 60000);
+            CHECK(window != nullptr);
+        });
+
+        runner.run("at start it registered the file type for its own path under HKCU\\Software\\Classes", [&] {
+            const std::string path = narrow(program.imagePath());
+            REQUIRE(!path.empty());
+            CHECK_EQ(classesValue(L".tpx"), std::string("QuorvelFile"));
+            CHECK_EQ(classesValue(L"QuorvelFile\\shell\\open\\command"), "\"" + path + "\" \"%1\"");
+            CHECK_EQ(classesValue(L"QuorvelFile\\DefaultIcon"), "\"" + path + "\",0");
+        });
+
+        runner.run("unticking Show On Hot Key Press stores 0 under HKCU\\Software\\Corvane\\Quorvel\\Settings", [&] {
+            REQUIRE(window != nullptr);
+            CHECK(!settingsValue(L"ShowOnHotKeyPress"));
+            clickAt(dialogPoint(window, 321, 273));
+            pumpUntil([] { return settingsValue(L"ShowOnHotKeyPress").has_value(); }, 10000);
+            CHECK_EQ(settingsValue(L"ShowOnHotKeyPress").value_or(99), DWORD(0));
+        });
+
+        runner.run("closing the window ends it with exit code 0", [&] {
+            REQUIRE(window != nullptr);
+            PostMessageW(window, WM_CLOSE, 0, 0);
+            CHECK_EQ(program.waitForExit(20000).value_or(999), DWORD(0));
+        });
+    }
+
+    runner.run("an unattended run of a sequence file clicks into another window, then exits with 0", [&] {
+        TargetWindow target(560, 380, 240, 160);
+        pumpFor(200);
+        REQUIRE(target.isOpen());
+        wchar_t folder[MAX_PATH];
+        REQUIRE(GetTempPathW(MAX_PATH, folder) > 0);
+        // A name the ANSI code page cannot spell.
+        const std::wstring plan = std::wstring(folder) + L"quorvel-e2e-\u03A9\u03BC\u03AD\u03B3\u03B1.tpx";
+        REQUIRE(writeFile(plan, files::encodeSequence(1, {click(target.toScreen(20, 30), SingleLeftClick),
+                                                          click(target.toScreen(200, 120), SingleRightClick),
+                                                          click(target.toScreen(60, 70), DoubleLeftClick)})));
+        Program program(L"\"" + exe + L"\" \"" + plan + L"\"");
+        REQUIRE(program.started());
+        CHECK_EQ(program.waitForExit(60000).value_or(999), DWORD(0));
+        pumpFor(100);
+        CHECK_EQ(describe(target.messages()), std::string("L down (20,30), L up (20,30), R down (200,120), "
+                                                          "R up (200,120), L down (60,70), L up (60,70), "
+                                                          "L down (60,70), L up (60,70)"));
+        DeleteFileW(plan.c_str());
+    });
+
+    return runner.finish();
+}
