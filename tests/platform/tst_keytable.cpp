@@ -1,8 +1,8 @@
 // The translation of hot keys between Windows virtual-key codes and X11
 // keysyms and modifier masks, and the names shown for virtual-key codes.
 #include "platform/Platform.h"
-#include "platform/x11/KeyTable.h"
 #include "platform/VirtualKeyName.h"
+#include "platform/x11/KeyTable.h"
 #include "support/TestEnvironment.h"
 
 #include <QtTest>

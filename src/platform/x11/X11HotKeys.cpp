@@ -1,8 +1,8 @@
 #include "platform/x11/X11HotKeys.h"
 
+#include "platform/VirtualKeyName.h"
 #include "platform/x11/ErrorCodes.h"
 #include "platform/x11/KeyTable.h"
-#include "platform/VirtualKeyName.h"
 
 #include <QAbstractEventDispatcher>
 #include <QMetaObject>
