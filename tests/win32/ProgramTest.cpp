@@ -3,6 +3,7 @@
 // from outside: its window, the registry, and the clicks that reach a window
 // of this test.
 #include "MessagePump.h"
+#include "RegistryValues.h"
 #include "TargetWindow.h"
 #include "TestRunner.h"
 
@@ -22,15 +23,6 @@ namespace {
 
 const std::wstring kCaption = L"Quorvel Software Utility - by Corvane";
 const std::wstring kSettingsKey = L"Software\\Corvane\\Quorvel\\Settings";
-
-std::string narrow(const std::wstring& wide)
-{
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr, nullptr);
-    return text;
-}
 
 // One run of the program, ended by its handle when the test leaves it running.
 class Program {
@@ -111,16 +103,6 @@ public:
 private:
     PROCESS_INFORMATION m_process{};
 };
-
-// The REG_SZ default value of HKCU\Software\Classes\<subKey>.
-std::string classesValue(const std::wstring& subKey)
-{
-    wchar_t data[1024];
-    DWORD bytes = sizeof data;
-    const LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + subKey).c_str(), nullptr,
-                                        RRF_RT_REG_SZ, nullptr, data, &bytes);
-    return status == ERROR_SUCCESS ? narrow(data) : "<error " + std::to_string(status) + ">";
-}
 
 std::optional<DWORD> settingsValue(const wchar_t* name)
 {

@@ -1,6 +1,7 @@
 // The Win32 file-type registration against the real registry of the Wine
 // prefix (a fresh one per run): the values are read back with RegGetValue and
 // with the reg tool, and failures must be reported, not swallowed.
+#include "RegistryValues.h"
 #include "TestRunner.h"
 
 #include "files/RegisterFileType.h"
@@ -30,33 +31,6 @@ FileTypeRegistration registration(const std::string& typeName, const std::string
     r.executablePath = program;
     r.iconName = "quorvel";
     return r;
-}
-
-std::string narrow(const std::wstring& wide)
-{
-    if (wide.empty())
-        return {};
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr, nullptr);
-    return text;
-}
-
-// The REG_SZ default value of `root\subKey`, or "<error N>" when there is none.
-std::string defaultValue(HKEY root, const std::wstring& subKey)
-{
-    wchar_t data[1024];
-    DWORD bytes = sizeof data;
-    const LSTATUS status = RegGetValueW(root, subKey.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, data, &bytes);
-    if (status != ERROR_SUCCESS)
-        return "<error " + std::to_string(status) + ">";
-    return narrow(data);
-}
-
-std::string classesValue(const std::wstring& subKey)
-{
-    return defaultValue(HKEY_CURRENT_USER, L"Software\\Classes\\" + subKey);
 }
 
 // Creates HKCU\Software\Classes\<subKey> with the given options and, when
