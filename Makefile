@@ -38,7 +38,7 @@ screenshot: build
 
 # quorvel.exe cross-built with mingw-w64 against a Qt of our own, with its
 # deploy folder and zip in build-windows/. The first run builds that Qt into
-# ~/.cache/quorvel (about 15 minutes on 2 cores).
+# ~/.cache/quorvel (about 20 minutes on 2 cores).
 windows:
 	@scripts/install-deps.sh --win32
 	scripts/build-windows.sh

@@ -12,7 +12,7 @@
 # Needs scripts/install-deps.sh --win32. When apt has no source index yet, it
 # adds /etc/apt/sources.list.d/quorvel-deb-src.sources (the deb-src twin of
 # debian.sources) and runs apt-get update, with sudo when not root.
-# The build takes about 15 minutes on 2 cores.
+# The build takes about 20 minutes on 2 cores.
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)

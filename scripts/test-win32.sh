@@ -95,7 +95,7 @@ elif [ "${QUORVEL_REQUIRE_WIN32:-0}" = 1 ]; then
     echo "FAIL win32 program: required, but there is no Qt for mingw (scripts/build-qt-mingw.sh builds it)"
     failed=$((failed + 1))
 else
-    echo "win32: program test skipped: no Qt for mingw (scripts/build-qt-mingw.sh builds it in about 15 minutes)"
+    echo "win32: program test skipped: no Qt for mingw (scripts/build-qt-mingw.sh builds it in about 20 minutes)"
 fi
 
 # A private X display: Wine needs one for windows and input.
