@@ -1,6 +1,7 @@
 // quorvel: build, save and replay sequences of mouse clicks.
 #include "app/CClickerApp.h"
 #include "app/CommandLine.h"
+#include "app/ControlClient.h"
 #include "framework/MessageBox.h"
 #include "platform/Platform.h"
 #include "res/Resources.h"
@@ -40,6 +41,8 @@ int main(int argc, char** argv)
     case CommandLine::Action::Error:
         std::fprintf(stderr, "quorvel: %s\n%s", qPrintable(commandLine.error), qPrintable(UsageText()));
         return 2;
+    case CommandLine::Action::Control:
+        return SendControlCommand(commandLine.command);
     case CommandLine::Action::Start:
         break;
     }
