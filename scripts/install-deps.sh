@@ -8,7 +8,7 @@ packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libx11-dev libxtst-dev
-    xvfb xauth xdotool x11-utils trayer
+    xvfb xauth xdotool x11-utils trayer dbus-daemon
     xdg-utils shared-mime-info desktop-file-utils libfile-mimeinfo-perl
     fonts-dejavu-core
 )
