@@ -155,10 +155,12 @@ void CClickerDlg::OnClearStartStop()
 
 void CClickerDlg::CaptureCursorPos()
 {
-    const platform::Point position = platform::current().mouse().cursorPos();
+    const std::optional<platform::Point> position = ReadCursorPos();
     UpdateData(TRUE);
-    m_editEntry.m_x = static_cast<DWORD>(position.x);
-    m_editEntry.m_y = static_cast<DWORD>(position.y);
+    if (position) {
+        m_editEntry.m_x = static_cast<DWORD>(position->x);
+        m_editEntry.m_y = static_cast<DWORD>(position->y);
+    }
     UpdateData(FALSE);
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,8 @@ struct Result {
 
 // A position in screen coordinates: device pixels of the whole desktop, with
 // (0, 0) at the top left of the primary screen; may be negative on the left
-// of or above it.
+// of or above it. On Wayland: the compositor's output layout, in its logical
+// pixels.
 struct Point {
     int x = 0;
     int y = 0;
@@ -46,8 +48,9 @@ enum class ButtonAction { Down, Up };
 class Mouse {
 public:
     virtual ~Mouse() = default;
-    // The pointer's current position.
-    virtual Point cursorPos() = 0;
+    // The pointer's current position; nothing where the system does not
+    // tell it (a Wayland compositor may not), never a guess.
+    virtual std::optional<Point> cursorPos() = 0;
     // Moves the pointer; the position is taken as it is, off-screen values
     // are clamped by the system.
     virtual void setCursorPos(int x, int y) = 0;

@@ -87,6 +87,7 @@ private slots:
     void heldCombinationAtStartIsReportedBeforeTheWindowShows();
     void assignOfAHeldCombinationIsReported();
     void captureFillsXAndYAndTakesTheOtherFields();
+    void captureWithoutAPositionKeepsXAndYAndSaysSoOnce();
     void captureShowsTheWindowOnlyWhenAsked_data();
     void captureShowsTheWindowOnlyWhenAsked();
     void startSignalMarksTheRunAPressDoesNot();
@@ -295,6 +296,26 @@ void HotKeysTest::captureFillsXAndYAndTakesTheOtherFields()
     QCOMPARE(dlg.GetDlgItemText(IDC_X), QStringLiteral("600"));
     QCOMPARE(dlg.m_repeatCount, 3);
     QVERIFY(dlg.m_bRunning);
+}
+
+void HotKeysTest::captureWithoutAPositionKeepsXAndYAndSaysSoOnce()
+{
+    QVERIFY(writeProfile("GetMousePos%20Key=80\nGetMousePos%20Mod=3\n"));
+    DialogFixture f;
+    f.start();
+    CClickerDlg& dlg = f.dlg();
+    setControlText(dlg, IDC_X, QStringLiteral("17"));
+    setControlText(dlg, IDC_REPEAT_COUNT, QStringLiteral("4"));
+    f.platform.mouse().positionKnown = false;
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(f.platform.hotKeys().press(1));
+        processPostedEvents();
+    }
+    QCOMPARE(dlg.GetDlgItemText(IDC_X), QStringLiteral("17"));
+    QCOMPARE(dlg.GetDlgItemText(IDC_Y), QStringLiteral("0"));
+    QCOMPARE(dlg.m_repeatCount, 4); // the other fields are still taken over
+    QCOMPARE(f.boxes.texts().size(), 1);
+    QVERIFY2(f.boxes.texts().front().contains("cannot be read"), qPrintable(f.boxes.texts().front()));
 }
 
 void HotKeysTest::captureShowsTheWindowOnlyWhenAsked_data()

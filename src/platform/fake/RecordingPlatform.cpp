@@ -2,9 +2,11 @@
 
 namespace platform::fake {
 
-Point RecordingMouse::cursorPos()
+std::optional<Point> RecordingMouse::cursorPos()
 {
     events.push_back({Event::Kind::QueryPos, position.x, position.y});
+    if (!positionKnown)
+        return std::nullopt;
     return position;
 }
 

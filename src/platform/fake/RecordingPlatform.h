@@ -26,13 +26,14 @@ struct Event {
 
 class RecordingMouse final : public Mouse {
 public:
-    Point cursorPos() override;
+    std::optional<Point> cursorPos() override;
     void setCursorPos(int x, int y) override;
     void button(Button button, ButtonAction action) override;
     void pause(std::uint32_t ms) override;
 
     std::vector<Event> events;
     Point position;
+    bool positionKnown = true; // false: the position cannot be read, as on some Wayland desktops
 
     // Button events only, as (x, y, button, action) in order.
     std::vector<Event> buttonEvents() const;
