@@ -88,6 +88,7 @@ private slots:
     void assignOfAHeldCombinationIsReported();
     void captureFillsXAndYAndTakesTheOtherFields();
     void captureWithoutAPositionKeepsXAndYAndSaysSoOnce();
+    void desktopWithoutGlobalKeysSaysHowAtAssignOnly();
     void captureShowsTheWindowOnlyWhenAsked_data();
     void captureShowsTheWindowOnlyWhenAsked();
     void startSignalMarksTheRunAPressDoesNot();
@@ -316,6 +317,28 @@ void HotKeysTest::captureWithoutAPositionKeepsXAndYAndSaysSoOnce()
     QCOMPARE(dlg.m_repeatCount, 4); // the other fields are still taken over
     QCOMPARE(f.boxes.texts().size(), 1);
     QVERIFY2(f.boxes.texts().front().contains("cannot be read"), qPrintable(f.boxes.texts().front()));
+}
+
+void HotKeysTest::desktopWithoutGlobalKeysSaysHowAtAssignOnly()
+{
+    // A stored hot key at start: nothing said then.
+    QVERIFY(writeProfile("GetMousePos%20Key=80\nGetMousePos%20Mod=3\n"));
+    DialogFixture f;
+    const platform::Result refusal =
+        platform::Result::failure(platform::kErrorHotKeysOnlyInDesktopSettings, "bind quorvel --toggle there");
+    f.platform.hotKeys().refuseAll = refusal;
+    f.start();
+    CClickerDlg& dlg = f.dlg();
+    QVERIFY(f.boxes.shown.empty());
+
+    typeHotKey(dlg, IDC_HOTKEY_START_STOP, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+    clickButton(dlg, IDC_ASSIGN_START_STOP);
+    QCOMPARE(profileValue(QStringLiteral("StopMouseClicks Key")), QStringLiteral("83"));
+    QVERIFY(!f.boxes.shown.empty());
+    for (const MessageBoxRequest& box : f.boxes.shown) {
+        QCOMPARE(box.text, QStringLiteral("bind quorvel --toggle there"));
+        QCOMPARE(box.type & MB_ICONMASK, UINT(MB_ICONINFORMATION));
+    }
 }
 
 void HotKeysTest::captureShowsTheWindowOnlyWhenAsked_data()

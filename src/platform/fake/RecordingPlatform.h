@@ -67,6 +67,9 @@ public:
     PressHandler handler;
     std::uint32_t held = 0; // kMod* bits of the modifier keys "held down"
     int heldQueries = 0;
+    // When set, every registration fails with it, as on a desktop that
+    // gives programs no global keys.
+    std::optional<Result> refuseAll;
 };
 
 class RecordingShell final : public Shell {
