@@ -1,9 +1,9 @@
 // The Wayland back end in a headless sway: clicks through the virtual
 // pointer land exactly where asked (seen by the click recorder under
-// XWayland), the first one included; the pointer's position is read back
-// through the overlay surfaces; hot keys are bound over sway's IPC and
-// pressed with wtype; under XWayland the X11 back end knows the pointer only
-// over its own windows.
+// XWayland), the first one right after start included; the pointer's
+// position is read back through the overlay surfaces; hot keys are bound
+// over sway's IPC and pressed with wtype; under XWayland the X11 back end
+// knows the pointer only over its own windows.
 #include "platform/wayland/SwayHotKeys.h"
 #include "platform/wayland/WaylandPlatform.h"
 #include "platform/x11/X11Mouse.h"
@@ -56,8 +56,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
 
-    void firstClickAfterStartIsNotLost();
-    void clicksLandExactlyWhereAsked();
+    void clicksLandExactlyTheFirstIncluded();
     void positionsReadBack();
     void hotKeysAreBoundInSway();
     void xwaylandKnowsThePointerOnlyOverItsWindows();
@@ -65,6 +64,7 @@ private slots:
 private:
     std::unique_ptr<SwaySession> m_sway;
     std::unique_ptr<ClickRecorder> m_recorder; // the whole screen
+    std::unique_ptr<wayland::WaylandPlatform> m_native;
 };
 
 void TestWaylandPlatform::initTestCase()
@@ -75,33 +75,25 @@ void TestWaylandPlatform::initTestCase()
     const SwaySession::XClients x(*m_sway);
     m_recorder = std::make_unique<ClickRecorder>();
     QVERIFY2(m_recorder->start(), qPrintable(m_recorder->errorString()));
+    // Its virtual pointer is the seat's first pointer device.
+    QElapsedTimer made;
+    made.start();
+    m_native = std::make_unique<wayland::WaylandPlatform>(nullptr);
+    qInfo("back end ready (connection, virtual pointer, round trip) in %.1f ms", made.nsecsElapsed() / 1e6);
+    const Result check = m_native->check();
+    QVERIFY2(check.ok, check.message.c_str());
 }
 
 void TestWaylandPlatform::cleanupTestCase()
 {
+    m_native.reset();
     m_recorder.reset();
     m_sway.reset();
 }
 
-void TestWaylandPlatform::firstClickAfterStartIsNotLost()
+void TestWaylandPlatform::clicksLandExactlyTheFirstIncluded()
 {
-    // A new virtual pointer is the seat's first pointer device.
-    QElapsedTimer made;
-    made.start();
-    wayland::WaylandPlatform native(nullptr);
-    qInfo("back end ready (connection, virtual pointer, round trip) in %.1f ms", made.nsecsElapsed() / 1e6);
-    const Result check = native.check();
-    QVERIFY2(check.ok, check.message.c_str());
-    native.mouse().setCursorPos(300, 200);
-    click(native.mouse(), Button::Left);
-    const std::vector<RecordedEvent> events = m_recorder->take(2, 5000);
-    QVERIFY2(isClick(events, 0, 1, {300, 200}), qPrintable(describe(events)));
-}
-
-void TestWaylandPlatform::clicksLandExactlyWhereAsked()
-{
-    wayland::WaylandPlatform native(nullptr);
-    Mouse& mouse = native.mouse();
+    Mouse& mouse = m_native->mouse();
     mouse.setCursorPos(0, 0);
     click(mouse, Button::Left);
     mouse.setCursorPos(1279, 1023);
@@ -124,8 +116,7 @@ void TestWaylandPlatform::clicksLandExactlyWhereAsked()
 
 void TestWaylandPlatform::positionsReadBack()
 {
-    wayland::WaylandPlatform native(nullptr);
-    Mouse& mouse = native.mouse();
+    Mouse& mouse = m_native->mouse();
     for (const Point p : {Point{640, 512}, Point{17, 901}, Point{1279, 0}}) {
         mouse.setCursorPos(p.x, p.y);
         QElapsedTimer read;
@@ -170,9 +161,7 @@ void TestWaylandPlatform::hotKeysAreBoundInSway()
 
 void TestWaylandPlatform::xwaylandKnowsThePointerOnlyOverItsWindows()
 {
-    // The recorder covers the screen; a second, small one is all of X at
-    // the start: the whole-screen recorder is stopped for the check.
-    wayland::WaylandPlatform native(nullptr);
+    // A small recorder is all of X's windows for this check.
     m_recorder->stop();
     const SwaySession::XClients x(*m_sway);
     ClickRecorder small;
@@ -183,15 +172,13 @@ void TestWaylandPlatform::xwaylandKnowsThePointerOnlyOverItsWindows()
     QVERIFY(display);
     {
         x11::X11Mouse xMouse(display, true, true);
-        native.mouse().setCursorPos(150, 160);
+        m_native->mouse().setCursorPos(150, 160);
         QTRY_COMPARE_WITH_TIMEOUT(xMouse.cursorPos(), known(150, 160), 2000);
-        native.mouse().setCursorPos(900, 700); // over no X window
+        m_native->mouse().setCursorPos(900, 700); // over no X window
         QTest::qWait(300);
         QCOMPARE(xMouse.cursorPos(), std::optional<Point>());
     }
     XCloseDisplay(display);
-    m_recorder = std::make_unique<ClickRecorder>();
-    QVERIFY2(m_recorder->start(), qPrintable(m_recorder->errorString()));
 }
 
 QUORVEL_TEST_MAIN_CORE(TestWaylandPlatform)

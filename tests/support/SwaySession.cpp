@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QProcessEnvironment>
 #include <QThread>
@@ -13,16 +14,15 @@
 namespace quorvel::test {
 namespace {
 
-// Polls `found` every 20 ms until it gives something, the time is up or
-// sway has ended.
-QString waitFor(const std::function<QString()>& found, const BoundedProcess& sway, const QDeadlineTimer& deadline)
+// Polls `done` every 20 ms until it holds, the time is up or sway has ended.
+bool waitUntil(const std::function<bool()>& done, const BoundedProcess& sway, const QDeadlineTimer& deadline)
 {
-    for (;;) {
-        const QString value = found();
-        if (!value.isEmpty() || deadline.hasExpired() || !sway.isRunning())
-            return value;
+    while (!done()) {
+        if (deadline.hasExpired() || !sway.isRunning())
+            return false;
         QThread::msleep(20);
     }
+    return true;
 }
 
 // Finds the JSON object with "app_id" `appId` in sway's tree.
@@ -93,54 +93,39 @@ bool SwaySession::start(const Options& options)
         return false;
     }
 
+    // Its sockets, XWayland's display name, an IPC that answers, and a
+    // keyboard that stays, as a desktop has one: each wtype brings a virtual
+    // keyboard of its own, and were it the seat's only one, the clients
+    // would take up a keyboard anew each time and could miss the first keys.
     const auto entry = [dir](const QString& pattern) {
         const QStringList names = QDir(dir).entryList({pattern}, QDir::System);
-        return names.isEmpty() ? QString() : names.front();
+        return names.isEmpty() ? QString() : dir + "/" + names.front();
     };
-    const QString ipc = waitFor([&] { return entry("sway-ipc.*.sock"); }, m_process, deadline);
-    m_waylandDisplay = waitFor([&] { return entry("wayland-[0-9]"); }, m_process, deadline);
-    m_xDisplay = waitFor(
-        [&] {
-            QFile file(dir + "/display");
-            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
-        },
-        m_process, deadline);
-    if (ipc.isEmpty() || m_waylandDisplay.isEmpty() || m_xDisplay.isEmpty()) {
-        m_error = "sway did not become ready within " + QString::number(options.startTimeoutMs) +
-                  " ms: " + QString::fromLocal8Bit(m_log.readAll().trimmed().right(2000));
-        return false;
-    }
-    m_ipcSocket = dir + "/" + ipc;
-    // The socket exists a moment before sway answers on it.
-    while (!message("get_version")) {
-        if (deadline.hasExpired()) {
-            m_error = "sway's IPC does not answer";
-            return false;
-        }
-        QThread::msleep(20);
-    }
-
-    // A keyboard that stays, as a desktop has one: each wtype brings a
-    // virtual keyboard of its own, and were it the seat's only one, the
-    // clients would get their keyboard anew each time and could miss the
-    // first keys.
-    environment.insert("WAYLAND_DISPLAY", m_waylandDisplay);
-    m_keyboard.setEnvironment(environment);
-    m_keyboard.discardStandardOutput();
-    if (!m_keyboard.start("wtype", {"-s", "3600000"}, options.startTimeoutMs)) {
-        m_error = "cannot start wtype: " + m_keyboard.errorString();
-        return false;
-    }
+    const auto started = [&] {
+        m_ipcSocket = entry("sway-ipc.*.sock");
+        m_waylandDisplay = QFileInfo(entry("wayland-[0-9]")).fileName();
+        QFile display(dir + "/display");
+        if (display.open(QIODevice::ReadOnly))
+            m_xDisplay = QString::fromUtf8(display.readAll()).trimmed();
+        return !m_ipcSocket.isEmpty() && !m_waylandDisplay.isEmpty() && !m_xDisplay.isEmpty() && message("get_version");
+    };
     const auto hasKeyboard = [this] {
         const std::optional<QJsonDocument> seats = message("get_seats");
         return seats && (seats->array().at(0).toObject().value("capabilities").toInt() & 2) != 0;
     };
-    while (!hasKeyboard()) {
-        if (deadline.hasExpired()) {
-            m_error = "the seat got no keyboard";
-            return false;
-        }
-        QThread::msleep(20);
+    bool ready = waitUntil(started, m_process, deadline);
+    if (ready) {
+        environment.insert("WAYLAND_DISPLAY", m_waylandDisplay);
+        m_keyboard.setEnvironment(environment);
+        m_keyboard.discardStandardOutput();
+        ready = m_keyboard.start("wtype", {"-s", "3600000"}, options.startTimeoutMs) &&
+                waitUntil(hasKeyboard, m_process, deadline);
+    }
+    if (!ready) {
+        m_ipcSocket.clear();
+        m_error = "sway did not become ready within " + QString::number(options.startTimeoutMs) +
+                  " ms: " + QString::fromLocal8Bit(m_log.readAll().trimmed().right(2000));
+        return false;
     }
     return true;
 }
