@@ -33,6 +33,8 @@ public:
     struct Options {
         // Further lines of sway's configuration, for instance a binding
         // that runs the program: "bindsym Ctrl+Alt+t exec /path/quorvel --toggle".
+        // What sway runs gets the session (WAYLAND_DISPLAY, SWAYSOCK,
+        // XWayland's DISPLAY) and the test's HOME, XDG folders and PATH.
         QStringList extraConfig;
         int startTimeoutMs = 10000;
     };

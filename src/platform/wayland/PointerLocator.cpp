@@ -16,7 +16,7 @@ namespace {
 
 // One output's overlay surface, destroyed with the object.
 struct Overlay {
-    Rect output;
+    Rect place; // the output's, in the layout
     wl_surface* surface = nullptr;
     zwlr_layer_surface_v1* layerSurface = nullptr;
     wl_buffer* buffer = nullptr;
@@ -96,7 +96,7 @@ std::optional<Point> PointerLocator::locate(int timeoutMs)
         if (output->logical.width <= 0 || output->logical.height <= 0)
             continue;
         auto overlay = std::make_unique<Overlay>();
-        overlay->output = output->logical;
+        overlay->place = output->logical;
         overlay->surface = wl_compositor_create_surface(m_connection.compositor());
         overlay->layerSurface =
             zwlr_layer_shell_v1_get_layer_surface(m_connection.layerShell(), overlay->surface, output->output,
@@ -138,8 +138,8 @@ std::optional<Point> PointerLocator::locate(int timeoutMs)
         m_connection.setPointerEnterHandler([&overlays, &position](wl_surface* surface, double x, double y) {
             for (const auto& overlay : overlays)
                 if (overlay->surface == surface)
-                    position = Point{overlay->output.x + static_cast<int>(std::floor(x)),
-                                     overlay->output.y + static_cast<int>(std::floor(y))};
+                    position = Point{overlay->place.x + static_cast<int>(std::floor(x)),
+                                     overlay->place.y + static_cast<int>(std::floor(y))};
         });
         m_connection.dispatchUntil([&position] { return position.has_value(); }, remaining());
         m_connection.setPointerEnterHandler({});
