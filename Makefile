@@ -18,8 +18,8 @@ build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
 
 run: build
-	@if [ -z "$$DISPLAY" ]; then \
-	    echo "make run: no X display (DISPLAY is not set); run it in a desktop session, or under a virtual one: xvfb-run make run"; \
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	    echo "make run: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); run it in a desktop session, or under a virtual one: xvfb-run make run"; \
 	    exit 1; \
 	fi
 	ASAN_OPTIONS=detect_leaks=0 ./$(BUILD)/quorvel $(ARGS)

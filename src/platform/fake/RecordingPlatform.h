@@ -26,13 +26,14 @@ struct Event {
 
 class RecordingMouse final : public Mouse {
 public:
-    Point cursorPos() override;
+    std::optional<Point> cursorPos() override;
     void setCursorPos(int x, int y) override;
     void button(Button button, ButtonAction action) override;
     void pause(std::uint32_t ms) override;
 
     std::vector<Event> events;
     Point position;
+    bool positionKnown = true; // false: the position cannot be read, as on some Wayland desktops
 
     // Button events only, as (x, y, button, action) in order.
     std::vector<Event> buttonEvents() const;
@@ -66,6 +67,9 @@ public:
     PressHandler handler;
     std::uint32_t held = 0; // kMod* bits of the modifier keys "held down"
     int heldQueries = 0;
+    // When set, every registration fails with it, as on a desktop that
+    // gives programs no global keys.
+    std::optional<Result> refuseAll;
 };
 
 class RecordingShell final : public Shell {
