@@ -138,4 +138,9 @@ void setCurrent(Platform* platform);
 // The back end of this build (X11 on Linux, Win32 on Windows).
 std::unique_ptr<Platform> createNative();
 
+// Asked before the toolkit starts, which aborts the process when it cannot
+// reach its display: whether the display this build's back end shows its
+// windows on can be opened. A failure's message names it and says what to do.
+Result checkDisplay();
+
 } // namespace platform
