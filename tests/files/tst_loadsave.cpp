@@ -39,6 +39,19 @@ const QByteArray kExample = QByteArray::fromHex("01000000"
                                                 "02000000"
                                                 "0100");
 
+// Written by hand: repeat count 3 and two clicks, the first with a
+// cursor-back value of 7, two different Y values and serial 0x1234, the
+// second with every byte of its delay different; three bytes after them.
+const QByteArray kHandWritten = QByteArray::fromHex("02000000 03000000"
+                                                    "07000000 fa000000 0a000000 0b000000 0c000000 01000000 3412"
+                                                    "00000000 04030201 ffffffff 05000000 05000000 03000000 0900"
+                                                    "aabbcc");
+// What the program saves after loading it: cursor back as 1, the second Y
+// in both places, the rows numbered from 1, nothing after the records.
+const QByteArray kHandWrittenSaved = QByteArray::fromHex("02000000 03000000"
+                                                         "01000000 fa000000 0a000000 0c000000 0c000000 01000000 0100"
+                                                         "00000000 04030201 ffffffff 05000000 05000000 03000000 0200");
+
 void addRows(CClickerDlg& dlg, const std::vector<CClickEntry>& entries)
 {
     for (const CClickEntry& e : entries)
@@ -86,6 +99,7 @@ private slots:
     void missingNameBecomesTheCurrentFile();
     void saveAfterLoadWritesWithoutAsking();
     void loadFillsTheListNumberedFromOne();
+    void handWrittenFileLoadsAndSavesByteForByte();
     void loadOfShortAndOddFiles_data();
     void loadOfShortAndOddFiles();
     void otherNamesAreNotLoaded();
@@ -253,6 +267,26 @@ void LoadSaveTest::loadFillsTheListNumberedFromOne()
     QCOMPARE(dlg.GetDlgItemText(IDC_X), QStringLiteral("0")); // the fields were shown again
     QCOMPARE(dlg.m_filePath, path);
     QCOMPARE(dlg.m_modified, 0);
+    QVERIFY(f.boxes.shown.empty());
+}
+
+void LoadSaveTest::handWrittenFileLoadsAndSavesByteForByte()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("hand.tpx"));
+    QVERIFY(writeBytes(path, kHandWritten));
+    DialogFixture f;
+    f.start();
+    CClickerDlg& dlg = f.dlg();
+    QCOMPARE(dlg.LoadSequenceFile(path), 1);
+    QCOMPARE(listContents(dlg), (QStringList{
+                                    "1|Single Right Click|10|12|Yes|250|1",
+                                    "2|Double Right Click|4294967295|5|No|16909060|3",
+                                }));
+    QCOMPARE(dlg.m_repeatCount, 3);
+
+    dlg.OnSaveClicks();
+    QCOMPARE(readBytes(path), kHandWrittenSaved);
     QVERIFY(f.boxes.shown.empty());
 }
 
