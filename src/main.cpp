@@ -74,8 +74,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "quorvel: %s\n", qPrintable(message));
         AfxMessageBox(message, MB_OK | MB_ICONHAND);
     }
-    app.InitInstance(commandLine);
-    const int code = application.exec();
+    // An unattended run that has nothing to play ends at once, with code 1.
+    const int code = app.InitInstance(commandLine) ? application.exec() : 1;
     platform::setCurrent(nullptr);
     return code;
 }

@@ -105,6 +105,7 @@ private slots:
     void otherNamesAreNotLoaded();
     void loadButtonUsesTheOpenDialog();
     void commandLineFileIsLoadedWithoutQuestions();
+    void unattendedRunWithNothingToPlayEnds();
     void realDialogsAreSetUpForSequenceFiles();
 };
 
@@ -416,6 +417,20 @@ void LoadSaveTest::commandLineFileIsLoadedWithoutQuestions()
     QCOMPARE(dlg.m_filePath, path);
     QCOMPARE(dlg.m_modified, 0);
     QVERIFY(f.boxes.shown.empty());
+}
+
+void LoadSaveTest::unattendedRunWithNothingToPlayEnds()
+{
+    // The header is whole, the one record it states is not.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cut.tpx"));
+    QVERIFY(writeBytes(path, header(1, 1) + record(kThree[0]).left(25)));
+    DialogFixture f;
+    QVERIFY(!f.start({path}));
+    QCOMPARE(f.boxes.texts(), QStringList{"\"" + QDir::toNativeSeparators(path) +
+                                          "\" ends early: 0 of the 1 clicks it lists could be read.\nNothing is played."});
+    QCOMPARE(f.boxes.shown[0].timeoutMs, CClickerApp::kUnattendedBoxTimeoutMs);
+    QVERIFY(!f.dlg().IsWindow());
 }
 
 // Without a test's answers the real QFileDialog comes up; a timer plays the
