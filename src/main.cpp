@@ -14,13 +14,11 @@
 
 namespace {
 
-// True when Qt would run on X11 but no X display was named.
-bool missingDisplay()
+// True when Qt would run on X11.
+bool wantsX11()
 {
     const char* qpa = std::getenv("QT_QPA_PLATFORM");
-    const bool wantsX11 = !qpa || !*qpa || std::strncmp(qpa, "xcb", 3) == 0;
-    const char* display = std::getenv("DISPLAY");
-    return wantsX11 && (!display || !*display);
+    return !qpa || !*qpa || std::strncmp(qpa, "xcb", 3) == 0;
 }
 
 } // namespace
@@ -56,11 +54,11 @@ int main(int argc, char** argv)
     if (!choice.qtPlatform.empty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(choice.qtPlatform));
 
-    if (missingDisplay()) {
-        std::fputs("quorvel: no X display (DISPLAY is not set); run it in a desktop session, "
-                   "or under a virtual one with: xvfb-run quorvel\n",
-                   stderr);
-        return 1;
+    if (wantsX11()) {
+        if (const platform::Result display = platform::checkDisplay(); !display) {
+            std::fprintf(stderr, "quorvel: %s\n", display.message.c_str());
+            return 1;
+        }
     }
 
     // Qt gets no arguments of ours to interpret: every argument is the
@@ -92,8 +90,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "quorvel: %s\n", qPrintable(message));
         AfxMessageBox(message, MB_OK | (check ? MB_ICONEXCLAMATION : MB_ICONHAND));
     }
-    app.InitInstance(commandLine);
-    const int code = application.exec();
+    // An unattended run that has nothing to play ends at once, with code 1.
+    const int code = app.InitInstance(commandLine) ? application.exec() : 1;
     platform::setCurrent(nullptr);
     return code;
 }

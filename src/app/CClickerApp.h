@@ -15,6 +15,8 @@ public:
 
     // Start-up: registry key, file type, the hidden main window and the
     // control socket, then either the window shown or the unattended run.
+    // FALSE when the unattended run has nothing it can play from its file:
+    // the window is gone again and the process is to end with a failure code.
     BOOL InitInstance(const CommandLine& commandLine);
 
     static CClickerApp* instance();
@@ -23,4 +25,10 @@ public:
     CClickerDlg m_dlg;
     // Takes `quorvel --toggle` and `--capture` from the command line.
     ControlServer m_control;
+
+    // How long the box that ends an unattended run waits for someone.
+    static constexpr int kUnattendedBoxTimeoutMs = 60000;
+
+private:
+    bool LoadUnattended(const QString& file);
 };

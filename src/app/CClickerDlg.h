@@ -72,7 +72,16 @@ public:
 
     // Sequence files.
     int WriteSequenceFile(const QString& path);
+    // What a load could not do: a file it could not read at all, or one that
+    // ends early. `text` says it to the user; empty when all went well.
+    struct LoadProblem {
+        bool unreadable = false;
+        QString text;
+    };
+    // Loads `path`; a problem is told in a message box.
     int LoadSequenceFile(const QString& path);
+    // The same, leaving it to the caller to tell `problem`.
+    int LoadSequenceFile(const QString& path, LoadProblem& problem);
     bool SaveSequence();
     void OnLoadClicks();
     void OnSaveClicks();

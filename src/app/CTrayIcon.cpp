@@ -16,6 +16,9 @@ namespace {
 // The tip is a 64-byte field on Windows: 63 characters and the end mark.
 constexpr int kTipLength = 63;
 
+// How long a notification stays up where the desktop leaves that to us.
+constexpr int kNoticeMs = 10000;
+
 CTrayIcon::AvailabilityCheck& availabilityCheck()
 {
     static CTrayIcon::AvailabilityCheck check = nullptr;
@@ -47,6 +50,12 @@ CDialog* mainWindow()
 {
     CWinApp* app = AfxGetApp();
     return app ? app->m_pMainWnd : nullptr;
+}
+
+QString applicationTitle()
+{
+    const CWinApp* app = AfxGetApp();
+    return app ? app->m_pszAppName : res::loadString(IDS_APP_TITLE);
 }
 
 // Qt's activation reasons as the mouse messages of a Windows icon.
@@ -97,10 +106,8 @@ int CTrayIcon::Add()
                 window->SendMessage(WM_TRAYNOTIFY, TRAY_ICON_UID, static_cast<LPARAM>(mouseMessageFor(reason)));
         });
     }
-    const CWinApp* app = AfxGetApp();
-    const QString title = app ? app->m_pszAppName : res::loadString(IDS_APP_TITLE);
     m_tray->setIcon(m_hTrayIcon);
-    m_tray->setToolTip(title.left(kTipLength));
+    m_tray->setToolTip(applicationTitle().left(kTipLength));
 
     if (!m_menu) {
         m_menu = LoadMenu(IDR_TRAY_MENU);
@@ -151,6 +158,13 @@ void CTrayIcon::HandleCallback(LPARAM lParam)
         popup->popup(at);
     if (CDialog* window = mainWindow())
         window->PostMessage(WM_NULL, 0, 0);
+}
+
+void CTrayIcon::ShowNotice(const QString& text)
+{
+    if (!IsShown())
+        return;
+    m_tray->showMessage(applicationTitle(), text, QSystemTrayIcon::Warning, kNoticeMs);
 }
 
 bool CTrayIcon::IsShown() const

@@ -45,6 +45,10 @@ public:
     // release opens the menu at the pointer; everything else does nothing.
     void HandleCallback(LPARAM lParam);
 
+    // Tells the user `text` in a notification from the icon, without
+    // waiting for anyone; nothing when the icon is not shown.
+    void ShowNotice(const QString& text);
+
     bool IsShown() const;
     bool HasIcon() const { return !m_hTrayIcon.isNull(); }
     // The loaded menu (its submenu 0 is the one shown); null before.

@@ -171,4 +171,9 @@ std::unique_ptr<Platform> createNative(const NativeChoice& choice);
 // whatever the session.
 std::unique_ptr<Platform> createNative();
 
+// Asked before the toolkit starts, which aborts the process when it cannot
+// reach its display: whether the display this build's back end shows its
+// windows on can be opened. A failure's message names it and says what to do.
+Result checkDisplay();
+
 } // namespace platform

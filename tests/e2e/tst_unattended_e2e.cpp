@@ -2,7 +2,9 @@
 // a tray host it plays with only its icon to be seen and ends by itself; the
 // icon's menu shows the window or ends the run, in an XEmbed tray and
 // through a StatusNotifierItem host; without a tray host the window comes up
-// minimised and the run still ends by itself.
+// minimised and the run still ends by itself. A file that ends early plays
+// without a question; one that cannot be read ends the run with a failure
+// code.
 #include "support/E2eSession.h"
 #include "support/ClickRecorder.h"
 #include "support/Desktop.h"
@@ -15,6 +17,8 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QDir>
+#include <QFile>
 #include <QtTest>
 
 #include <memory>
@@ -82,6 +86,19 @@ void readMenuEntries(const QDBusArgument& layout, std::vector<int>& ids, QString
     layout.endStructure();
 }
 
+// Two whole clicks and part of a third, played once, under a header that
+// states five. The clicks stay clear of the top left corner, where Qt draws
+// the notice while the icon is not docked yet.
+QString cutFile()
+{
+    const QString path = writeSequence(QStringLiteral("cut.tpx"), 1,
+                                       {clickAt(700, 180, 700), clickAt(1000, 200, 700), clickAt(1200, 220, 700)});
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite) || !file.resize(8 + 26 * 2 + 10) || file.write("\5\0\0\0", 4) != 4)
+        return QString();
+    return path;
+}
+
 } // namespace
 
 class UnattendedRunTest : public QObject {
@@ -94,6 +111,8 @@ private slots:
     void iconMenuShowsTheWindowAndExits();
     void statusNotifierHostShowsTheExportedMenu();
     void withoutATrayTheWindowStandsInMinimised();
+    void cutFilePlaysWhatItHoldsWithoutAQuestion();
+    void unreadableFileEndsTheRunWithAFailureCode();
 
 private:
     std::unique_ptr<XvfbServer> m_server;
@@ -240,6 +259,49 @@ void UnattendedRunTest::withoutATrayTheWindowStandsInMinimised()
     QVERIFY2(pressesOf(events) == kTwoRowsTwice, qPrintable(describe(events)));
     QVERIFY2(program.waitForExit(10000), "the run did not end by itself");
     QCOMPARE(program.exitCode(), 0);
+}
+
+void UnattendedRunTest::cutFilePlaysWhatItHoldsWithoutAQuestion()
+{
+    TrayHost tray;
+    QVERIFY2(tray.start(), qPrintable(tray.errorString()));
+    const QString file = cutFile();
+    QVERIFY(!file.isEmpty());
+    ClickRecorder recorder;
+    ClickRecorder::Options options;
+    options.area = kClickArea;
+    QVERIFY2(recorder.start(options), qPrintable(recorder.errorString()));
+
+    BoundedProcess program;
+    program.discardStandardOutput();
+    QVERIFY2(program.start(programPath(), {file}), qPrintable(program.errorString()));
+    const auto icon = waitForProgramWindowIn(tray.panel());
+    QVERIFY2(icon, "no icon in the tray");
+    QVERIFY2(waitForNewProgramWindow({*icon}), "no notification from the icon");
+
+    const std::vector<RecordedEvent> events = recorder.take(4, 10000);
+    QVERIFY2(pressesOf(events) == (std::vector<QPoint>{{700, 180}, {1000, 200}}), qPrintable(describe(events)));
+    QVERIFY2(program.waitForExit(10000), "the run did not end by itself");
+    QCOMPARE(program.exitCode(), 0);
+    const QByteArray err = program.readAllStandardError();
+    QVERIFY2(err.contains(QString("\"%1\" ends early: 2 of the 5 clicks").arg(file).toUtf8()), err.constData());
+}
+
+void UnattendedRunTest::unreadableFileEndsTheRunWithAFailureCode()
+{
+    const QString folder = qEnvironmentVariable("HOME") + QStringLiteral("/folder.tpx");
+    QVERIFY(QDir().mkpath(folder));
+    BoundedProcess program;
+    program.discardStandardOutput();
+    QVERIFY2(program.start(programPath(), {folder}), qPrintable(program.errorString()));
+    const auto box = waitForWindow(QStringLiteral("^Quorvel$"));
+    QVERIFY2(box, "no message box");
+    QVERIFY(focusWindow(*box));
+    QVERIFY(keys({"Return"}));
+    QVERIFY2(program.waitForExit(10000), "the run did not end");
+    QCOMPARE(program.exitCode(), 1);
+    const QByteArray err = program.readAllStandardError();
+    QVERIFY2(err.contains(QString("\"%1\": it is a folder.").arg(folder).toUtf8()), err.constData());
 }
 
 QUORVEL_TEST_MAIN_CORE(UnattendedRunTest)

@@ -265,6 +265,15 @@ void HotKeysTest::assignOfAHeldCombinationIsReported()
     QCOMPARE(f.boxes.texts(), QStringList{kStartStopLoad});
     QCOMPARE(hotKeys.registered[1], std::make_pair(kCtrlAlt, std::uint32_t('G')));
     QVERIFY(!hotKeys.isRegistered(2));
+
+    // Assign and Clear of hot key 1 say nothing of hot key 2, still refused.
+    f.boxes.clear();
+    hotKeys.holdElsewhere(kCtrlAlt, 'G');
+    typeHotKey(dlg, IDC_HOTKEY_GET_MOUSE_POS, Qt::Key_H, Qt::ControlModifier | Qt::AltModifier);
+    clickButton(dlg, IDC_ASSIGN_GET_MOUSE_POS);
+    clickButton(dlg, IDC_CLEAR_GET_MOUSE_POS);
+    QVERIFY(f.boxes.shown.empty());
+    QVERIFY(!hotKeys.isRegistered(2));
 }
 
 void HotKeysTest::captureFillsXAndYAndTakesTheOtherFields()

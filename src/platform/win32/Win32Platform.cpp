@@ -41,4 +41,9 @@ std::unique_ptr<Platform> createNative()
     return std::make_unique<win32::Win32Platform>();
 }
 
+Result checkDisplay()
+{
+    return Result::success(); // the desktop of the session is always there
+}
+
 } // namespace platform
