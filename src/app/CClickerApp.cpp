@@ -2,6 +2,8 @@
 
 #include "framework/MessageBox.h"
 #include "hotkeys/CUtility.h"
+#include "hotkeys/ProfileValueStore.h"
+#include "platform/Platform.h"
 #include "res/Resources.h"
 
 #include <cstdio>
@@ -18,6 +20,8 @@ CClickerApp* CClickerApp::instance()
 BOOL CClickerApp::InitInstance(const CommandLine& commandLine)
 {
     SetRegistryKey(QStringLiteral("Corvane"));
+    // What the back end keeps between runs lives in the same profile.
+    platform::current().setValueStore(&profileValueStore());
 
     {
         CUtility utility;

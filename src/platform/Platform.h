@@ -60,6 +60,10 @@ public:
     // Blocks the calling thread for `ms` milliseconds (the pause inside a
     // double click).
     virtual void pause(std::uint32_t ms) = 0;
+    // Called before playback starts. A back end that needs the desktop's
+    // permission to click asks for it here (the user may be asked); a
+    // failure says why, and playback does not start.
+    virtual Result beginPlayback() { return Result::success(); }
 };
 
 // Modifier bits of a hot key in the form RegisterHotKey takes them.
@@ -126,6 +130,16 @@ public:
     virtual Result registerFileType(const FileTypeRegistration& registration) = 0;
 };
 
+// Text values that a back end keeps between runs in the program's settings
+// (a desktop portal's restore token). The program supplies the store.
+class ValueStore {
+public:
+    virtual ~ValueStore() = default;
+    // "" when the value is absent.
+    virtual std::string value(const std::string& name) = 0;
+    virtual bool setValue(const std::string& name, const std::string& value) = 0;
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -135,6 +149,9 @@ public:
     virtual Mouse& mouse() = 0;
     virtual HotKeys& hotKeys() = 0;
     virtual Shell& shell() = 0;
+    // Where the back end keeps values between runs; not owned, and may be
+    // null (nothing is kept). Back ends that keep nothing ignore it.
+    virtual void setValueStore(ValueStore* store) { (void)store; }
 };
 
 // The platform the program runs on. Set once at start (or by a test);

@@ -20,6 +20,14 @@ void CClickerDlg::OnStartStop()
             AfxMessageBox(IDS_ADD_OR_LOAD, MB_OK);
             return;
         }
+        // A back end may first need the desktop's permission to click.
+        if (const platform::Result ready = platform::current().mouse().beginPlayback(); !ready) {
+            const QString message =
+                QStringLiteral("Mouse clicks cannot be played: %1.").arg(QString::fromStdString(ready.message));
+            std::fprintf(stderr, "quorvel: %s\n", qPrintable(message));
+            AfxMessageBox(message, MB_OK | MB_ICONHAND);
+            return;
+        }
         m_nCurrentRow = -1;
         SelectRow(0);
         CClickEntry first;

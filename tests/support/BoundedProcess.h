@@ -54,6 +54,8 @@ public:
     std::optional<QByteArray> readLine(int timeoutMs);
     QByteArray readAllStandardOutput();
     QByteArray readAllStandardError();
+    // Writes to the program's standard input.
+    bool write(const QByteArray& data);
     void closeStandardInput();
 
 private:
