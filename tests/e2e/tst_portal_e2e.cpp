@@ -179,7 +179,7 @@ void PortalEndToEndTest::theStartStopShortcutStartsAndStops()
     QVERIFY(startPortal());
     RunningProgram program;
     QVERIFY2(program.start(), "the main window did not appear");
-    QVERIFY(program.addRow(300, 100, 200));
+    QVERIFY(program.addRow(300, 100, 500));
     const std::vector<Call> bound = callsUntil(QStringLiteral("BindShortcuts"), 10000);
     QVERIFY2(textsOf(bound).contains(QStringLiteral("BindShortcuts hotkey-2=CTRL+ALT+s")),
              qPrintable(textsOf(bound).join(" | ")));
