@@ -32,6 +32,20 @@ NativeChoice wayland(const SessionFacts& facts, std::string message = {})
     return choice;
 }
 
+// Clicks through the desktop portal; the window is a native Wayland client
+// in a Wayland session, else an X11 one.
+NativeChoice portal(const SessionFacts& facts)
+{
+    NativeChoice choice;
+    choice.backend = Backend::Portal;
+    choice.waylandSession = !facts.waylandDisplay.empty() && facts.compositorAnswers;
+    if (choice.waylandSession)
+        choice.qtPlatform = facts.xDisplay.empty() ? "wayland" : "wayland;xcb";
+    else if (!facts.xDisplay.empty())
+        choice.qtPlatform = "xcb";
+    return choice;
+}
+
 std::string quoted(const std::string& text)
 {
     return "\"" + text + "\"";
@@ -46,6 +60,14 @@ std::string compositorMissing(const SessionFacts& facts)
 }
 
 } // namespace
+
+bool portalMatters(const SessionFacts& facts)
+{
+    if (facts.requested == "portal")
+        return true;
+    return facts.requested.empty() && !facts.waylandDisplay.empty() && facts.compositorAnswers &&
+           !facts.virtualPointer;
+}
 
 NativeChoice chooseBackend(const SessionFacts& facts)
 {
@@ -62,16 +84,23 @@ NativeChoice chooseBackend(const SessionFacts& facts)
             return none("QUORVEL_BACKEND=wayland asks for Wayland, but there is " + compositorMissing(facts));
         return wayland(facts); // its check says so when the compositor cannot click
     }
+    if (facts.requested == "portal") {
+        if (!facts.portalPointer)
+            return none("QUORVEL_BACKEND=portal asks for the desktop portal, but none on the session bus can move "
+                        "the pointer (org.freedesktop.portal.RemoteDesktop)");
+        return portal(facts);
+    }
     if (!facts.requested.empty())
-        return none("QUORVEL_BACKEND is " + quoted(facts.requested) + "; it takes x11 or wayland");
+        return none("QUORVEL_BACKEND is " + quoted(facts.requested) + "; it takes x11, wayland or portal");
 
     if (compositor && facts.virtualPointer)
         return wayland(facts);
-    // A compositor that offers another way to click (a desktop portal) is
-    // to be tried here, before falling back to XWayland.
+    if (compositor && facts.portalPointer)
+        return portal(facts);
     if (compositor && xDisplay)
-        return x11(facts, "This Wayland compositor offers no virtual pointer (zwlr_virtual_pointer_manager_v1), "
-                          "so clicks are played through XWayland and reach only X11 windows.");
+        return x11(facts, "This Wayland compositor offers no virtual pointer (zwlr_virtual_pointer_manager_v1) "
+                          "and no desktop portal that can move the pointer, so clicks are played through "
+                          "XWayland and reach only X11 windows.");
     if (compositor)
         return wayland(facts, "There is no X display (DISPLAY is not set) to play clicks through XWayland instead.");
     if (xDisplay)

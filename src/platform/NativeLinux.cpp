@@ -1,10 +1,13 @@
 // The back ends of a Linux session: which one it calls for, and making it.
 #include "platform/BackendChoice.h"
+#include "platform/portal/PortalPlatform.h"
 #include "platform/wayland/NoGlobalHotKeys.h"
 #include "platform/wayland/SwayHotKeys.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandPlatform.h"
 #include "platform/x11/X11Platform.h"
+
+#include <QDBusConnection>
 
 #include <cstdlib>
 
@@ -27,6 +30,20 @@ std::unique_ptr<HotKeys> compositorHotKeys()
     return std::make_unique<wayland::NoGlobalHotKeys>();
 }
 
+// Asks the session bus once, on a connection of its own that is closed
+// again, since Qt's own is not to be made before the application object.
+bool portalOffersPointer()
+{
+    const QString name = QStringLiteral("quorvel-portal-probe");
+    bool offers = false;
+    {
+        const QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
+        offers = portal::PortalPlatform::offersPointer(bus);
+    }
+    QDBusConnection::disconnectFromBus(name);
+    return offers;
+}
+
 } // namespace
 
 NativeChoice chooseNative()
@@ -40,6 +57,8 @@ NativeChoice chooseNative()
         facts.compositorAnswers = compositor.isConnected();
         facts.virtualPointer = compositor.virtualPointerManager() != nullptr;
     }
+    if (portalMatters(facts))
+        facts.portalPointer = portalOffersPointer();
     return chooseBackend(facts);
 }
 
@@ -47,6 +66,16 @@ std::unique_ptr<Platform> createNative(const NativeChoice& choice)
 {
     if (choice.backend == Backend::Wayland)
         return std::make_unique<wayland::WaylandPlatform>(compositorHotKeys());
+    if (choice.backend == Backend::Portal) {
+        // The session's own back end reads the pointer's position where it
+        // can and holds the hot keys where the portal has no shortcuts.
+        std::unique_ptr<Platform> session;
+        if (choice.waylandSession)
+            session = std::make_unique<wayland::WaylandPlatform>(compositorHotKeys());
+        else
+            session = std::make_unique<x11::X11Platform>();
+        return std::make_unique<portal::PortalPlatform>(QDBusConnection::sessionBus(), std::move(session));
+    }
     if (choice.waylandSession)
         return std::make_unique<x11::X11Platform>(compositorHotKeys());
     return std::make_unique<x11::X11Platform>();

@@ -159,7 +159,7 @@ public:
 Platform& current();
 void setCurrent(Platform* platform);
 
-enum class Backend { X11, Wayland, Win32 };
+enum class Backend { X11, Wayland, Portal, Win32 };
 
 // The back end a session calls for, chosen once at start before the window
 // system library starts, since the choice also decides how the window is

@@ -1,6 +1,7 @@
 // Which back end a Linux session gets, case by case: an X11 session, sway,
 // a compositor with no virtual pointer (with and without XWayland), a
-// compositor that does not answer, QUORVEL_BACKEND, and nothing at all.
+// compositor that does not answer, the desktop portal, QUORVEL_BACKEND, and
+// nothing at all.
 #include "platform/BackendChoice.h"
 
 #include <QtTest>
@@ -9,7 +10,7 @@ using namespace platform;
 
 namespace {
 
-enum Expect { None, X11, Wayland };
+enum Expect { None, X11, Wayland, Portal };
 
 } // namespace
 
@@ -31,36 +32,46 @@ void TestBackendChoice::choice_data()
     QTest::addColumn<bool>("waylandSession");
     QTest::addColumn<QString>("qt");
     QTest::addColumn<QString>("saying"); // part of the message; empty: no message
+    QTest::addColumn<bool>("portal");    // the desktop portal can move the pointer
 
-    // requested, WAYLAND_DISPLAY, answers, virtual pointer, DISPLAY
+    // requested, WAYLAND_DISPLAY, answers, virtual pointer, DISPLAY, ..., portal
     // clang-format off
-    QTest::newRow("X11 session") << "" << "" << false << false << ":0" << int(X11) << false << "xcb" << "";
+    QTest::newRow("X11 session") << "" << "" << false << false << ":0" << int(X11) << false << "xcb" << "" << false;
     QTest::newRow("sway with XWayland")
-        << "" << "wayland-1" << true << true << ":0" << int(Wayland) << true << "wayland;xcb" << "";
+        << "" << "wayland-1" << true << true << ":0" << int(Wayland) << true << "wayland;xcb" << "" << false;
     QTest::newRow("sway without XWayland")
-        << "" << "wayland-1" << true << true << "" << int(Wayland) << true << "wayland" << "";
+        << "" << "wayland-1" << true << true << "" << int(Wayland) << true << "wayland" << "" << false;
     QTest::newRow("no virtual pointer: XWayland stands in")
-        << "" << "wayland-0" << true << false << ":1" << int(X11) << true << "xcb" << "reach only X11 windows";
+        << "" << "wayland-0" << true << false << ":1" << int(X11) << true << "xcb" << "reach only X11 windows" << false;
     QTest::newRow("no virtual pointer and no XWayland")
-        << "" << "wayland-0" << true << false << "" << int(Wayland) << true << "wayland" << "DISPLAY is not set";
+        << "" << "wayland-0" << true << false << "" << int(Wayland) << true << "wayland" << "DISPLAY is not set" << false;
     QTest::newRow("a compositor that does not answer")
-        << "" << "wayland-9" << false << false << ":0" << int(X11) << false << "xcb" << "";
+        << "" << "wayland-9" << false << false << ":0" << int(X11) << false << "xcb" << "" << false;
     QTest::newRow("nothing at all")
-        << "" << "" << false << false << "" << int(None) << false << "" << "no X display (DISPLAY is not set)";
+        << "" << "" << false << false << "" << int(None) << false << "" << "no X display (DISPLAY is not set)" << false;
     QTest::newRow("nothing that answers")
         << "" << "wayland-9" << false << false << "" << int(None) << false << ""
-        << "no Wayland compositor answers at WAYLAND_DISPLAY=\"wayland-9\"";
+        << "no Wayland compositor answers at WAYLAND_DISPLAY=\"wayland-9\"" << false;
     QTest::newRow("x11 asked in a sway session")
-        << "x11" << "wayland-1" << true << true << ":0" << int(X11) << true << "xcb" << "";
+        << "x11" << "wayland-1" << true << true << ":0" << int(X11) << true << "xcb" << "" << false;
     QTest::newRow("x11 asked without an X display")
-        << "x11" << "wayland-1" << true << true << "" << int(None) << false << "" << "DISPLAY is not set";
+        << "x11" << "wayland-1" << true << true << "" << int(None) << false << "" << "DISPLAY is not set" << false;
     QTest::newRow("wayland asked without a virtual pointer")
-        << "wayland" << "wayland-0" << true << false << ":0" << int(Wayland) << true << "wayland;xcb" << "";
+        << "wayland" << "wayland-0" << true << false << ":0" << int(Wayland) << true << "wayland;xcb" << "" << false;
     QTest::newRow("wayland asked in an X11 session")
-        << "wayland" << "" << false << false << ":0" << int(None) << false << "" << "WAYLAND_DISPLAY is not set";
+        << "wayland" << "" << false << false << ":0" << int(None) << false << "" << "WAYLAND_DISPLAY is not set" << false;
     QTest::newRow("unknown back end asked")
         << "mir" << "wayland-1" << true << true << ":0" << int(None) << false << ""
-        << "QUORVEL_BACKEND is \"mir\"; it takes x11 or wayland";
+        << "QUORVEL_BACKEND is \"mir\"; it takes x11, wayland or portal" << false;
+    QTest::newRow("GNOME: the portal clicks")
+        << "" << "wayland-0" << true << false << ":0" << int(Portal) << true << "wayland;xcb" << "" << true;
+    QTest::newRow("a virtual pointer comes before the portal")
+        << "" << "wayland-1" << true << true << ":0" << int(Wayland) << true << "wayland;xcb" << "" << true;
+    QTest::newRow("portal asked in an X11 session")
+        << "portal" << "" << false << false << ":0" << int(Portal) << false << "xcb" << "" << true;
+    QTest::newRow("portal asked where there is none")
+        << "portal" << "wayland-0" << true << false << ":0" << int(None) << false << "" << "none on the session bus"
+        << false;
     // clang-format on
 }
 
@@ -75,6 +86,7 @@ void TestBackendChoice::choice()
     QFETCH(bool, waylandSession);
     QFETCH(QString, qt);
     QFETCH(QString, saying);
+    QFETCH(bool, portal);
 
     SessionFacts facts;
     facts.requested = requested.toStdString();
@@ -82,6 +94,7 @@ void TestBackendChoice::choice()
     facts.compositorAnswers = answers;
     facts.virtualPointer = virtualPointer;
     facts.xDisplay = x.toStdString();
+    facts.portalPointer = portal;
     const NativeChoice choice = chooseBackend(facts);
 
     const QString message = QString::fromStdString(choice.message);
@@ -91,7 +104,7 @@ void TestBackendChoice::choice()
         return;
     }
     QVERIFY(choice.backend);
-    QCOMPARE(*choice.backend, backend == X11 ? Backend::X11 : Backend::Wayland);
+    QCOMPARE(*choice.backend, backend == X11 ? Backend::X11 : backend == Wayland ? Backend::Wayland : Backend::Portal);
     QCOMPARE(choice.waylandSession, waylandSession);
     QCOMPARE(QString::fromStdString(choice.qtPlatform), qt);
     if (saying.isEmpty())

@@ -53,10 +53,9 @@ PortalMouse::~PortalMouse()
     }
 }
 
-Point PortalMouse::cursorPos()
+std::optional<Point> PortalMouse::cursorPos()
 {
-    const std::optional<Point> position = m_readPosition ? m_readPosition() : std::nullopt;
-    return position.value_or(Point{});
+    return m_readPosition ? m_readPosition() : std::nullopt;
 }
 
 Result PortalMouse::beginPlayback()

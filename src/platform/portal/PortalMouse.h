@@ -33,7 +33,7 @@ public:
     PortalMouse(const QDBusConnection& bus, PositionReader readPosition);
     ~PortalMouse() override;
 
-    Point cursorPos() override;
+    std::optional<Point> cursorPos() override;
     void setCursorPos(int x, int y) override;
     void button(Button button, ButtonAction action) override;
     void pause(std::uint32_t ms) override;

@@ -8,17 +8,21 @@
 
 namespace platform::portal {
 
-PortalPlatform::PortalPlatform(const QDBusConnection& bus, std::unique_ptr<HotKeys> fallbackHotKeys,
-                               PortalMouse::PositionReader readPosition, std::unique_ptr<Shell> shell)
-    : m_bus(bus), m_mouse(std::make_unique<PortalMouse>(bus, std::move(readPosition))), m_shell(std::move(shell))
+PortalPlatform::PortalPlatform(const QDBusConnection& bus, std::unique_ptr<Platform> session)
+    : m_bus(bus), m_session(std::move(session))
 {
+    Platform* positions = m_session.get();
+    m_mouse = std::make_unique<PortalMouse>(bus, [positions] { return positions->mouse().cursorPos(); });
     if (PortalHotKeys::isAvailable(bus))
         m_hotKeys = std::make_unique<PortalHotKeys>(bus);
-    else
-        m_hotKeys = std::move(fallbackHotKeys);
 }
 
-PortalPlatform::~PortalPlatform() = default;
+PortalPlatform::~PortalPlatform()
+{
+    // What uses the session goes before it.
+    m_hotKeys.reset();
+    m_mouse.reset();
+}
 
 bool PortalPlatform::offersPointer(const QDBusConnection& bus)
 {
