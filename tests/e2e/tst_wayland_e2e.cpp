@@ -3,7 +3,8 @@
 // puts the pointer back, and the run ends by itself; the main window is a
 // native Wayland client, the capture hot key bound in sway fills X and Y,
 // and Start plays; Assign binds the start/stop hot key in sway, its press
-// plays, and Clear unbinds it. Clicks are seen by the click recorder under
+// plays, and Clear unbinds it; a sway binding that runs `quorvel --toggle`
+// stops an endless unattended run, which then ends. Clicks are seen by the click recorder under
 // XWayland, keys are typed with wtype.
 #include "support/ClickRecorder.h"
 #include "support/Desktop.h"
@@ -62,6 +63,7 @@ private slots:
     void sequencePlaysThroughTheCompositorAndEnds();
     void nativeWindowCapturesThroughSwayAndStartPlays();
     void assignBindsTheHotKeyInSwayAndClearUnbindsIt();
+    void toggleBoundInSwayStopsAnEndlessRun();
 
 private:
     // Starts the program and waits for its window in sway's tree.
@@ -217,6 +219,23 @@ void WaylandEndToEndTest::assignBindsTheHotKeyInSwayAndClearUnbindsIt()
     QVERIFY(type(kCtrlAltS));
     QVERIFY2(recorder.collectFor(2000).empty(), "the press still plays after Clear");
     QVERIFY2(!m_sway->command("unbindsym Ctrl+Alt+s"), "Clear left the binding in sway");
+}
+
+void WaylandEndToEndTest::toggleBoundInSwayStopsAnEndlessRun()
+{
+    QVERIFY(writeProfile(""));
+    QVERIFY(m_sway->command(QStringLiteral("bindsym Ctrl+Alt+t exec %1 --toggle").arg(programPath())));
+    const QString file = writeSequence(QStringLiteral("endless.tpx"), 0, {row(300, 100, 0, 0, 300)});
+    ClickRecorder recorder;
+    QVERIFY2(startRecorder(recorder, kClickStrip), qPrintable(recorder.errorString()));
+    m_program = std::make_unique<BoundedProcess>();
+    QVERIFY2(m_program->start(programPath(), {file}), qPrintable(m_program->errorString()));
+    QCOMPARE(buttonsOf(recorder.take(2, 10000)), clickAt(1, 300, 100));
+
+    QVERIFY(type({"-M", "ctrl", "-M", "alt", "t", "-m", "alt", "-m", "ctrl"}));
+    QVERIFY2(m_program->waitForExit(10000), "--toggle did not stop the run");
+    QCOMPARE(m_program->exitCode(), 0);
+    QVERIFY(m_sway->command(QStringLiteral("unbindsym Ctrl+Alt+t")));
 }
 
 QUORVEL_TEST_MAIN_CORE(WaylandEndToEndTest)
