@@ -3,6 +3,7 @@
 #include "platform/wayland/LayerShellProtocol.h"
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
+#include "xdg-shell-client-protocol.h"
 
 #include <QAbstractEventDispatcher>
 #include <QSocketNotifier>
@@ -27,6 +28,7 @@ constexpr std::uint32_t kSeatVersion = 1;
 constexpr std::uint32_t kOutputVersion = 1;
 constexpr std::uint32_t kOutputManagerVersion = 1;
 constexpr std::uint32_t kLayerShellVersion = 1;
+constexpr std::uint32_t kWmBaseVersion = 1;
 constexpr std::uint32_t kVirtualPointerManagerVersion = 1;
 
 template <typename T>
@@ -85,6 +87,11 @@ struct WaylandConnection::Listeners {
         nullptr,
     };
 
+    // A client that does not answer the shell's pings is taken for hung.
+    static constexpr xdg_wm_base_listener kWmBase{
+        [](void*, xdg_wm_base* wmBase, std::uint32_t serial) { xdg_wm_base_pong(wmBase, serial); },
+    };
+
     static constexpr wl_callback_listener kDone{
         [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; },
     };
@@ -125,6 +132,8 @@ WaylandConnection::~WaylandConnection()
         zwlr_virtual_pointer_manager_v1_destroy(m_virtualPointerManager);
     if (m_layerShell)
         zwlr_layer_shell_v1_destroy(m_layerShell);
+    if (m_wmBase)
+        xdg_wm_base_destroy(m_wmBase);
     if (m_shm)
         wl_shm_destroy(m_shm);
     if (m_compositor)
@@ -174,6 +183,9 @@ void WaylandConnection::addGlobal(wl_registry* registry, std::uint32_t name, con
             watchOutput(*output);
     } else if (is(zwlr_layer_shell_v1_interface) && !m_layerShell) {
         m_layerShell = bind<zwlr_layer_shell_v1>(registry, name, &zwlr_layer_shell_v1_interface, kLayerShellVersion);
+    } else if (is(xdg_wm_base_interface) && !m_wmBase) {
+        m_wmBase = bind<xdg_wm_base>(registry, name, &xdg_wm_base_interface, kWmBaseVersion);
+        xdg_wm_base_add_listener(m_wmBase, &Listeners::kWmBase, this);
     } else if (is(zwlr_virtual_pointer_manager_v1_interface) && !m_virtualPointerManager) {
         m_virtualPointerManager = bind<zwlr_virtual_pointer_manager_v1>(
             registry, name, &zwlr_virtual_pointer_manager_v1_interface, kVirtualPointerManagerVersion);

@@ -24,6 +24,7 @@ struct wl_registry;
 struct wl_seat;
 struct wl_shm;
 struct wl_surface;
+struct xdg_wm_base;
 struct zwlr_layer_shell_v1;
 struct zwlr_virtual_pointer_manager_v1;
 struct zxdg_output_manager_v1;
@@ -52,6 +53,7 @@ public:
     wl_shm* shm() const { return m_shm; }
     wl_seat* seat() const { return m_seat; }
     zwlr_layer_shell_v1* layerShell() const { return m_layerShell; }
+    xdg_wm_base* wmBase() const { return m_wmBase; }
     zwlr_virtual_pointer_manager_v1* virtualPointerManager() const { return m_virtualPointerManager; }
     // The compositor tells where its outputs lie in the layout.
     bool tellsLayout() const { return m_outputManager != nullptr; }
@@ -100,6 +102,7 @@ private:
     wl_seat* m_seat = nullptr;
     wl_pointer* m_pointer = nullptr;
     zwlr_layer_shell_v1* m_layerShell = nullptr;
+    xdg_wm_base* m_wmBase = nullptr;
     zwlr_virtual_pointer_manager_v1* m_virtualPointerManager = nullptr;
     zxdg_output_manager_v1* m_outputManager = nullptr;
     std::vector<std::unique_ptr<Output>> m_outputs;
