@@ -1,15 +1,36 @@
 // The player: one window timer (id 1) that fires once per click. Each step
 // performs the next row and re-arms the timer with the delay of the row
 // after it, so every row's delay is the wait before its own click.
-#include "app/CClickerDlg.h"
+#include "app/CClickerApp.h"
 #include "framework/MessageBox.h"
 #include "platform/Platform.h"
 #include "res/Resource.h"
 
+#include <QCoreApplication>
+
 #include <cstdio>
 
 namespace {
+
 constexpr UINT kPlaybackTimer = 1;
+
+// The desktop did not let the program click (it refused, or offers no way).
+// An unattended run has nobody who must answer and nothing it can play: it
+// says so in a box that closes by itself, and ends with code 1.
+void reportClicksRefused(CClickerDlg* dlg, const platform::Result& refusal)
+{
+    const QString message =
+        QStringLiteral("Mouse clicks cannot be played: %1.").arg(QString::fromStdString(refusal.message));
+    std::fprintf(stderr, "quorvel: %s\n", qPrintable(message));
+    if (!dlg->m_bCloseWhenDone) {
+        AfxMessageBox(message, MB_OK | MB_ICONHAND);
+        return;
+    }
+    ShowMessageBox(nullptr, message, QString(), MB_OK | MB_ICONHAND, CClickerApp::kUnattendedBoxTimeoutMs);
+    dlg->DestroyWindow();
+    QCoreApplication::exit(1);
+}
+
 } // namespace
 
 void CClickerDlg::OnStartStop()
@@ -22,10 +43,7 @@ void CClickerDlg::OnStartStop()
         }
         // A back end may first need the desktop's permission to click.
         if (const platform::Result ready = platform::current().mouse().beginPlayback(); !ready) {
-            const QString message =
-                QStringLiteral("Mouse clicks cannot be played: %1.").arg(QString::fromStdString(ready.message));
-            std::fprintf(stderr, "quorvel: %s\n", qPrintable(message));
-            AfxMessageBox(message, MB_OK | MB_ICONHAND);
+            reportClicksRefused(this, ready);
             return;
         }
         m_nCurrentRow = -1;

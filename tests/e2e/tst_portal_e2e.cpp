@@ -1,7 +1,8 @@
 // The real program clicking through the desktop portal, against a stand-in
 // portal on a private session bus that records every call: an unattended run
 // moves and presses in order with the double click's pause, the desktop's
-// restore token is kept for the next run, a refusal plays nothing, and the
+// restore token is kept for the next run, a refusal plays nothing and ends
+// the run, and the
 // start/stop hot key bound as a global shortcut starts and stops playback.
 #include "support/Desktop.h"
 #include "support/E2eSession.h"
@@ -161,14 +162,21 @@ void PortalEndToEndTest::aRefusalPlaysNothing()
     const QString file = writeSequence(QStringLiteral("one.tpx"), 1, {clickAt(300, 100, 100)});
     BoundedProcess program;
     QVERIFY2(program.start(programPath(), {file}), qPrintable(program.errorString()));
-    const std::vector<Call> calls = callsUntil(QStringLiteral("Start"), 10000, 1500);
-    QVERIFY2(!calls.empty() && calls.back().text.startsWith(QStringLiteral("Close")),
-             qPrintable(textsOf(calls).join(" | "))); // the refused session is closed
-    QVERIFY2(only(calls, {"Notify"}).empty(), qPrintable(textsOf(calls).join(" | ")));
-    program.stop();
+    // The unattended run says why in a box, and ends once it is answered.
+    const auto box = waitForWindow(QStringLiteral("^Quorvel$"));
+    QVERIFY2(box, "no message box");
+    QVERIFY(focusWindow(*box));
+    QVERIFY(keys({"Return"}));
+    QVERIFY2(program.waitForExit(10000), "the run did not end");
+    QCOMPARE(program.exitCode(), 1);
     const QString errors = QString::fromUtf8(program.readAllStandardError());
     QVERIFY2(errors.contains(QStringLiteral("Mouse clicks cannot be played: the control of the pointer was refused")),
              qPrintable(errors));
+
+    const std::vector<Call> calls = callsUntil(QStringLiteral("Start"), 5000, 500);
+    QVERIFY2(!calls.empty() && calls.back().text.startsWith(QStringLiteral("Close")),
+             qPrintable(textsOf(calls).join(" | "))); // the refused session is closed
+    QVERIFY2(only(calls, {"Notify"}).empty(), qPrintable(textsOf(calls).join(" | ")));
     QVERIFY(profileValue(QStringLiteral("RemoteDesktopRestoreToken")).isEmpty());
 }
 
