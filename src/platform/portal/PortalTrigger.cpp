@@ -3,8 +3,6 @@
 #include "platform/Platform.h"
 #include "platform/x11/KeyTable.h"
 
-#include <X11/Xlib.h>
-
 #include <algorithm>
 #include <cctype>
 #include <sstream>
@@ -12,16 +10,18 @@
 namespace platform::portal {
 namespace {
 
+constexpr x11::ModifierNames kTriggerModifiers{"CTRL", "ALT", "SHIFT", "LOGO"};
+
 struct ModifierName {
     std::uint32_t bit;
     const char* name;
 };
 
 constexpr ModifierName kModifierNames[] = {
-    {kModControl, "CTRL"},
-    {kModAlt, "ALT"},
-    {kModShift, "SHIFT"},
-    {kModWin, "LOGO"},
+    {kModControl, kTriggerModifiers.control},
+    {kModAlt, kTriggerModifiers.alt},
+    {kModShift, kTriggerModifiers.shift},
+    {kModWin, kTriggerModifiers.win},
 };
 
 std::string upper(std::string text)
@@ -34,16 +34,7 @@ std::string upper(std::string text)
 
 std::string triggerFor(HotKeyCombination combination)
 {
-    const unsigned long keysym = x11::keysymForVirtualKey(combination.virtualKey);
-    const char* keyName = keysym ? XKeysymToString(keysym) : nullptr;
-    if (!keyName)
-        return {};
-    std::string trigger;
-    for (const ModifierName& modifier : kModifierNames) {
-        if (combination.modifiers & modifier.bit)
-            trigger += std::string(modifier.name) + "+";
-    }
-    return trigger + keyName;
+    return x11::combinationText(combination.modifiers, combination.virtualKey, kTriggerModifiers);
 }
 
 std::optional<HotKeyCombination> combinationForTrigger(const std::string& trigger)
@@ -64,7 +55,7 @@ std::optional<HotKeyCombination> combinationForTrigger(const std::string& trigge
     }
     if (key.empty())
         return std::nullopt;
-    combination.virtualKey = x11::virtualKeyForKeysym(XStringToKeysym(key.c_str()));
+    combination.virtualKey = x11::virtualKeyForKeysymName(key);
     if (combination.virtualKey == 0)
         return std::nullopt;
     return combination;
