@@ -55,8 +55,15 @@ public:
     // it to the system at once.
     virtual void button(Button button, ButtonAction action) = 0;
     // Blocks the calling thread for `ms` milliseconds (the pause inside a
-    // double click).
+    // double click). What came before it has reached the system first.
     virtual void pause(std::uint32_t ms) = 0;
+
+    // The calls between beginClick and endClick make one click: the moves
+    // of the pointer and the button events. A back end may hold them and
+    // hand them to the system together at endClick, in their order (and
+    // before a pause). By default each goes at once.
+    virtual void beginClick() {}
+    virtual void endClick() {}
 };
 
 // Modifier bits of a hot key in the form RegisterHotKey takes them.
