@@ -3,9 +3,11 @@
 #include "framework/Win32Types.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QMouseEvent>
-#include <QTimer>
+#include <QScreen>
 
+#include <algorithm>
 #include <limits>
 
 ListModel::ListModel(QObject* parent) : QAbstractTableModel(parent), m_store(1) {}
@@ -231,6 +233,52 @@ ListView::ListView(QWidget* parent) : QTableView(parent), m_model(new ListModel(
     p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
     p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(p);
+
+    m_selectionTimer.setSingleShot(true);
+    m_selectionTimer.setTimerType(Qt::CoarseTimer);
+    connect(&m_selectionTimer, &QTimer::timeout, this, &ListView::applyPendingSelection);
+    // A held-back selection was made before the change and goes first; a
+    // reset clears the selection anyway.
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeInserted, this, &ListView::applyPendingSelection);
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this, &ListView::applyPendingSelection);
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        m_pendingSelection = -1;
+        m_selectionTimer.stop();
+    });
+}
+
+void ListView::followRow(int row)
+{
+    if (row < 0 || row >= m_model->storedRowCount())
+        return;
+    m_pendingSelection = row;
+    const double hz = screen() ? screen()->refreshRate() : 60.0;
+    const qint64 frameMs = static_cast<qint64>(1000.0 / std::clamp(hz, 24.0, 240.0));
+    const qint64 since = m_selectionShown.isValid() ? m_selectionShown.elapsed() : frameMs;
+    if (since >= frameMs)
+        applyPendingSelection();
+    else if (!m_selectionTimer.isActive())
+        m_selectionTimer.start(static_cast<int>(frameMs - since));
+}
+
+void ListView::applyPendingSelection()
+{
+    if (m_pendingSelection < 0)
+        return;
+    const int row = m_pendingSelection;
+    m_pendingSelection = -1;
+    m_selectionTimer.stop();
+    showRow(row);
+}
+
+void ListView::showRow(int row)
+{
+    m_selectionShown.start();
+    if (row >= m_model->rowCount())
+        m_model->announceAppendedRows();
+    const QModelIndex index = m_model->index(row, 0);
+    selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(index, QAbstractItemView::EnsureVisible);
 }
 
 void ListView::ensureVisibleLater(int row)
