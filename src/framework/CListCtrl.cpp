@@ -114,11 +114,11 @@ BOOL CListCtrl::SetItemState(int row, UINT state, UINT mask)
     return TRUE;
 }
 
-BOOL CListCtrl::FollowItem(int row)
+BOOL CListCtrl::FollowItem(int row, UINT freeMs)
 {
     if (row < 0 || row >= GetItemCount())
         return FALSE;
-    m_view->followRow(row);
+    m_view->followRow(row, freeMs);
     return TRUE;
 }
 

@@ -52,9 +52,10 @@ public:
     BOOL SetItemState(int row, UINT state, UINT mask);
     // Selects `row` as SetItemState(row, LVIS_SELECTED, LVIS_SELECTED) does
     // and scrolls it into view, but lets the list show at most one such move
-    // per display frame (ListView::followRow). Readers of the selection see
-    // it at once.
-    BOOL FollowItem(int row);
+    // per display frame, and none while the caller will need the thread
+    // again within `freeMs` (ListView::followRow). Readers of the selection
+    // see it at once.
+    BOOL FollowItem(int row, UINT freeMs = 0xFFFFFFFF);
     // Scrolls `row` fully into view.
     BOOL EnsureVisible(int row, BOOL partialOk);
 

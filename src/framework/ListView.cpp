@@ -247,14 +247,20 @@ ListView::ListView(QWidget* parent) : QTableView(parent), m_model(new ListModel(
     });
 }
 
-void ListView::followRow(int row)
+void ListView::followRow(int row, std::uint32_t freeMs)
 {
     if (row < 0 || row >= m_model->storedRowCount())
         return;
     m_pendingSelection = row;
     const double hz = screen() ? screen()->refreshRate() : 60.0;
     const qint64 frameMs = static_cast<qint64>(1000.0 / std::clamp(hz, 24.0, 240.0));
-    const qint64 since = m_selectionShown.isValid() ? m_selectionShown.elapsed() : frameMs;
+    const qint64 since = m_selectionShown.isValid() ? m_selectionShown.elapsed() : kLongestHoldMs;
+    if (freeMs < kRepaintMs) {
+        // The repaint would come in the way of the caller's next work.
+        if (since >= kLongestHoldMs)
+            applyPendingSelection();
+        return;
+    }
     if (since >= frameMs)
         applyPendingSelection();
     else if (!m_selectionTimer.isActive())
@@ -278,7 +284,10 @@ void ListView::showRow(int row)
         m_model->announceAppendedRows();
     const QModelIndex index = m_model->index(row, 0);
     selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    scrollTo(index, QAbstractItemView::EnsureVisible);
+    // A row out of sight comes to the top: a list played in order then
+    // scrolls (and repaints whole) once per page, not once per row.
+    if (!viewport()->rect().contains(visualRect(index)))
+        scrollTo(index, QAbstractItemView::PositionAtTop);
 }
 
 void ListView::ensureVisibleLater(int row)

@@ -9,6 +9,7 @@
 #include <QTableView>
 #include <QTimer>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -86,9 +87,11 @@ public:
     // Selects `row` alone and scrolls it into view, but passes at most one
     // such move per display frame on to the view: of a burst of them
     // (playback at short delays) the view shows the one standing at each
-    // frame, and paints once. A selection held back is applied before
-    // anything reads the selection or changes the rows.
-    void followRow(int row);
+    // frame, and paints once. `freeMs` is how long the caller leaves the
+    // thread free afterwards; while that is too short for a repaint, moves
+    // are held back, for at most kLongestHold. A selection held back is
+    // applied before anything reads the selection or changes the rows.
+    void followRow(int row, std::uint32_t freeMs);
     void applyPendingSelection();
 
 signals:
@@ -104,6 +107,10 @@ private:
 
     ListModel* m_model;
     int m_pendingScrollRow = -1;
+    // A repaint of the list is taken to fit into this many milliseconds.
+    static constexpr std::uint32_t kRepaintMs = 4;
+    static constexpr qint64 kLongestHoldMs = 250;
+
     int m_pendingSelection = -1;
     QElapsedTimer m_selectionShown; // since the last selection reached the view
     QTimer m_selectionTimer;

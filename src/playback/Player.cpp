@@ -6,9 +6,10 @@
 // a double click's pause and the pointer's move back), not from the end of
 // the step: the list's highlight and the other work of the step then take
 // nothing from it. The list follows the playing row, scrolling it into
-// view, at most once per display frame; the step allocates nothing and
-// makes no text. Short delays are so kept to a fraction of a millisecond
-// with the window on screen.
+// view, at most once per display frame and not when the next click is too
+// close for a repaint; the step allocates nothing and makes no text. Short
+// delays are so kept to a fraction of a millisecond with the window on
+// screen.
 #include "app/CClickerDlg.h"
 #include "framework/MessageBox.h"
 #include "platform/Platform.h"
@@ -63,16 +64,18 @@ void CClickerDlg::PlayNextClick()
     PerformClick(e);
     mouse.endClick();
     const PreciseTimer::Clock::time_point clickEnd = PreciseTimer::Clock::now();
-    m_list.FollowItem(i);
     if (m_repeatCount != 0) {
         const DWORD n = static_cast<DWORD>(m_list.GetItemCount());
         if (m_nClicksDone >= n * static_cast<DWORD>(m_repeatCount)) {
+            m_list.FollowItem(i);
             OnStartStop();
             return;
         }
     }
     const int j = GetNextRow(FALSE);
     ReadClickRow(j, e);
+    // The list repaints only when the next click leaves it the time.
+    m_list.FollowItem(i, e.m_delay);
     SetTimer(kPlaybackTimer, e.m_delay, clickEnd);
 }
 
