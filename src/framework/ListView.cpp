@@ -255,16 +255,19 @@ void ListView::followRow(int row, std::uint32_t freeMs)
     const double hz = screen() ? screen()->refreshRate() : 60.0;
     const qint64 frameMs = static_cast<qint64>(1000.0 / std::clamp(hz, 24.0, 240.0));
     const qint64 since = m_selectionShown.isValid() ? m_selectionShown.elapsed() : kLongestHoldMs;
-    if (freeMs < kRepaintMs) {
-        // The repaint would come in the way of the caller's next work.
+    const qint64 untilFrame = std::max<qint64>(0, frameMs - since);
+    if (untilFrame + kRepaintMs > static_cast<qint64>(freeMs)) {
+        // A repaint now or at the next frame would come in the way of the
+        // caller's next work.
+        m_selectionTimer.stop();
         if (since >= kLongestHoldMs)
             applyPendingSelection();
         return;
     }
-    if (since >= frameMs)
+    if (untilFrame == 0)
         applyPendingSelection();
     else if (!m_selectionTimer.isActive())
-        m_selectionTimer.start(static_cast<int>(frameMs - since));
+        m_selectionTimer.start(static_cast<int>(untilFrame));
 }
 
 void ListView::applyPendingSelection()

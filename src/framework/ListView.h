@@ -88,8 +88,8 @@ public:
     // such move per display frame on to the view: of a burst of them
     // (playback at short delays) the view shows the one standing at each
     // frame, and paints once. `freeMs` is how long the caller leaves the
-    // thread free afterwards; while that is too short for a repaint, moves
-    // are held back, for at most kLongestHold. A selection held back is
+    // thread free afterwards; while a repaint would not fit into it, moves
+    // are held back, for at most kLongestHoldMs. A selection held back is
     // applied before anything reads the selection or changes the rows.
     void followRow(int row, std::uint32_t freeMs);
     void applyPendingSelection();
@@ -108,7 +108,7 @@ private:
     ListModel* m_model;
     int m_pendingScrollRow = -1;
     // A repaint of the list is taken to fit into this many milliseconds.
-    static constexpr std::uint32_t kRepaintMs = 4;
+    static constexpr qint64 kRepaintMs = 4;
     static constexpr qint64 kLongestHoldMs = 250;
 
     int m_pendingSelection = -1;

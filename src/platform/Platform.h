@@ -52,7 +52,7 @@ public:
     // are clamped by the system.
     virtual void setCursorPos(int x, int y) = 0;
     // Injects one button event at the pointer's current position and hands
-    // it to the system at once.
+    // it to the system at once (inside a click, see beginClick, by its end).
     virtual void button(Button button, ButtonAction action) = 0;
     // Blocks the calling thread for `ms` milliseconds (the pause inside a
     // double click). What came before it has reached the system first.
