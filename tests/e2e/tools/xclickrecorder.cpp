@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <poll.h>
 #include <sched.h>
 #include <sys/mman.h>
@@ -121,6 +122,10 @@ void becomeRealtime()
     }
     // No page faults later, while events are timed.
     mlockall(MCL_CURRENT | MCL_FUTURE);
+    // Room for the lines of many thousand clicks: a reader that falls
+    // behind must not block the recorder, or the events that come in the
+    // meantime would be read late, together.
+    fcntl(STDOUT_FILENO, F_SETPIPE_SZ, 1 << 20);
 }
 
 } // namespace
