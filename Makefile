@@ -25,8 +25,8 @@ $(RELEASE_BUILD)/CMakeCache.txt:
 
 run: deps $(RELEASE_BUILD)/CMakeCache.txt
 	cmake --build $(RELEASE_BUILD) -j$(JOBS) --target quorvel
-	@if [ -z "$$DISPLAY" ]; then \
-	    echo "make run: no X display (DISPLAY is not set); run it in a desktop session, or under a virtual one: xvfb-run make run"; \
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	    echo "make run: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); run it in a desktop session, or under a virtual one: xvfb-run make run"; \
 	    exit 1; \
 	fi
 	./$(RELEASE_BUILD)/quorvel $(ARGS)

@@ -25,6 +25,9 @@ BOOL CClickerApp::InitInstance(const CommandLine& commandLine)
 
     m_pMainWnd = &m_dlg;
     m_dlg.Create(IDD_CLICKER_DIALOG, nullptr);
+    // A command from the command line reaches the window as the press of
+    // its hot key would, carrying no key.
+    m_control.Listen([this](ControlCommand command) { m_dlg.PostMessage(WM_HOTKEY, HotKeyOf(command), 0); });
 
     if (!commandLine.autoRun) {
         m_dlg.ShowWindow(SW_SHOW);

@@ -6,6 +6,8 @@
 #include "res/Resources.h"
 
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusInterface>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -25,6 +27,19 @@ bool trayAvailable()
     if (const CTrayIcon::AvailabilityCheck check = availabilityCheck())
         return check();
     return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+// Qt puts the icon on the session bus as a StatusNotifierItem, with its menu
+// exported over com.canonical.dbusmenu, when the StatusNotifierWatcher there
+// reports a registered host (a panel that shows such items); otherwise it
+// embeds the icon in an XEmbed tray. This asks the same question Qt asks,
+// the same way, so the answer says which kind of icon Qt made.
+bool statusNotifierHostRegistered()
+{
+    const QString watcherName = QStringLiteral("org.kde.StatusNotifierWatcher");
+    QDBusInterface watcher(watcherName, QStringLiteral("/StatusNotifierWatcher"), watcherName,
+                           QDBusConnection::sessionBus());
+    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
 }
 
 // The main window, taken anew each time: it is gone once destroyed.
@@ -86,22 +101,28 @@ int CTrayIcon::Add()
     const QString title = app ? app->m_pszAppName : res::loadString(IDS_APP_TITLE);
     m_tray->setIcon(m_hTrayIcon);
     m_tray->setToolTip(title.left(kTipLength));
-    m_tray->show();
 
-    if (m_menu)
-        return 1;
-    m_menu = LoadMenu(IDR_TRAY_MENU);
-    if (QMenu* popup = GetSubMenu(m_menu.get(), 0)) {
-        for (QAction* action : popup->actions()) {
-            if (action->isSeparator())
-                continue;
-            const UINT id = action->data().toUInt();
-            QObject::connect(action, &QAction::triggered, [id] {
-                if (CDialog* window = mainWindow())
-                    window->PostMessage(WM_COMMAND, id, 0);
-            });
+    if (!m_menu) {
+        m_menu = LoadMenu(IDR_TRAY_MENU);
+        if (QMenu* popup = GetSubMenu(m_menu.get(), 0)) {
+            for (QAction* action : popup->actions()) {
+                if (action->isSeparator())
+                    continue;
+                const UINT id = action->data().toUInt();
+                QObject::connect(action, &QAction::triggered, [id] {
+                    if (CDialog* window = mainWindow())
+                        window->PostMessage(WM_COMMAND, id, 0);
+                });
+            }
         }
     }
+    // A StatusNotifierItem host shows the menu itself, from the copy that
+    // the icon exports, so the menu is ready before the icon registers. An
+    // XEmbed tray only reports the context click and HandleCallback opens
+    // the menu; Qt, given the menu there, would open it on its own as well.
+    if (statusNotifierHostRegistered())
+        m_tray->setContextMenu(GetSubMenu(m_menu.get(), 0));
+    m_tray->show();
     return m_menu ? 1 : 0;
 }
 

@@ -35,8 +35,9 @@ public:
     // Loads the application icon afresh, drops the one held, returns it.
     QIcon ReloadIcon();
     // Shows the icon with the application title as its tip (at most 63
-    // characters) and loads its menu once. 0 when no notification area is
-    // available; the icon is then held but not shown, and no menu loaded.
+    // characters) and loads its menu once; a StatusNotifierItem host gets
+    // the menu to show itself. 0 when no notification area is available;
+    // the icon is then held but not shown, and no menu loaded.
     int Add();
     // Takes the icon away and drops it; nothing when none is held.
     void Remove();

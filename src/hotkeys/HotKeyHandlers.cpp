@@ -48,7 +48,11 @@ constexpr LPARAM kStartSignal = 2;
 
 void reportLoadFailure(CClickerDlg* dlg, const HotKeyInfo& info, const platform::Result& result)
 {
-    ShowMessageBox(dlg, withError(info.loadFailure, result.error), QString(), MB_ICONHAND);
+    // A desktop without global keys: how to bind the program's commands there.
+    if (result.error == platform::kErrorHotKeysOnlyInDesktopSettings)
+        ShowMessageBox(dlg, QString::fromStdString(result.message), QString(), MB_ICONINFORMATION);
+    else
+        ShowMessageBox(dlg, withError(info.loadFailure, result.error), QString(), MB_ICONHAND);
 }
 
 void loadHotKey(CClickerDlg* dlg, CHotKeyCtrl& control, const HotKeyInfo& info)
@@ -61,7 +65,8 @@ void loadHotKey(CClickerDlg* dlg, CHotKeyCtrl& control, const HotKeyInfo& info)
     if (virtualKey == 0)
         return;
     const platform::Result result = CHotKeyStore::Register(dlg, info.id, systemModifiers, virtualKey);
-    if (!result)
+    // A desktop without global keys is told about at Assign, not at every start.
+    if (!result && result.error != platform::kErrorHotKeysOnlyInDesktopSettings)
         reportLoadFailure(dlg, info, result);
 }
 
@@ -155,10 +160,12 @@ void CClickerDlg::OnClearStartStop()
 
 void CClickerDlg::CaptureCursorPos()
 {
-    const platform::Point position = platform::current().mouse().cursorPos();
+    const std::optional<platform::Point> position = ReadCursorPos();
     UpdateData(TRUE);
-    m_editEntry.m_x = static_cast<DWORD>(position.x);
-    m_editEntry.m_y = static_cast<DWORD>(position.y);
+    if (position) {
+        m_editEntry.m_x = static_cast<DWORD>(position->x);
+        m_editEntry.m_y = static_cast<DWORD>(position->y);
+    }
     UpdateData(FALSE);
 }
 

@@ -15,6 +15,8 @@
 #include "platform/Platform.h"
 #include "res/Resource.h"
 
+#include <cstdio>
+
 namespace {
 constexpr UINT kPlaybackTimer = 1;
 } // namespace
@@ -94,9 +96,9 @@ int CClickerDlg::GetNextRow(BOOL advance)
 void CClickerDlg::PerformClick(CClickEntry e)
 {
     platform::Mouse& mouse = platform::current().mouse();
-    platform::Point saved{-1, -1};
+    std::optional<platform::Point> saved;
     if (e.m_cursorBack)
-        saved = mouse.cursorPos();
+        saved = ReadCursorPos();
     mouse.setCursorPos(static_cast<int>(e.m_x), static_cast<int>(e.m_y));
     switch (e.m_clickType) {
     case SingleLeftClick:
@@ -114,9 +116,27 @@ void CClickerDlg::PerformClick(CClickEntry e)
     default:
         break;
     }
-    if (e.m_cursorBack)
-        mouse.setCursorPos(saved.x, saved.y);
+    // A position that could not be read is not guessed: the pointer stays
+    // where it clicked.
+    if (saved)
+        mouse.setCursorPos(saved->x, saved->y);
     m_nClicksDone += 1;
+}
+
+std::optional<platform::Point> CClickerDlg::ReadCursorPos()
+{
+    const std::optional<platform::Point> position = platform::current().mouse().cursorPos();
+    if (!position && !m_cursorPosUnknownSaid) {
+        m_cursorPosUnknownSaid = true;
+        const QString text = QStringLiteral(
+            "The mouse cursor position cannot be read on this desktop, so the hot key for getting it leaves X and "
+            "Y as they are, and rows with Cursor Back leave the pointer where they clicked.");
+        std::fprintf(stderr, "quorvel: %s\n", qPrintable(text));
+        // Said after the current handler: a playback step runs to its end.
+        QMetaObject::invokeMethod(
+            this, [text] { AfxMessageBox(text, MB_OK | MB_ICONINFORMATION); }, Qt::QueuedConnection);
+    }
+    return position;
 }
 
 void CClickerDlg::UpdatePlaybackControls()

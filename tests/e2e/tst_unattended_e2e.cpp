@@ -1,13 +1,20 @@
 // The real program started with a sequence file, on a private X server: with
 // a tray host it plays with only its icon to be seen and ends by itself; the
-// icon's menu shows the window or ends the run; without a tray host the
-// window comes up minimised and the run still ends by itself.
+// icon's menu shows the window or ends the run, in an XEmbed tray and
+// through a StatusNotifierItem host; without a tray host the window comes up
+// minimised and the run still ends by itself.
 #include "support/E2eSession.h"
 #include "support/ClickRecorder.h"
 #include "support/Desktop.h"
+#include "support/SessionBus.h"
 #include "support/TestEnvironment.h"
 #include "support/XvfbServer.h"
 
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QtTest>
 
 #include <memory>
@@ -43,6 +50,38 @@ QString twoRowsTwice()
 }
 const std::vector<QPoint> kTwoRowsTwice{{300, 100}, {600, 150}, {300, 100}, {600, 150}};
 
+// One run that plays a row a minute until it is stopped.
+QString slowEndless()
+{
+    return writeSequence(QStringLiteral("slow.tpx"), 0, {clickAt(300, 100, 60000)});
+}
+
+// The entries of a com.canonical.dbusmenu layout, (ia{sv}av), below its root:
+// their identifiers, and their labels with "-" for a separator.
+void readMenuEntries(const QDBusArgument& layout, std::vector<int>& ids, QStringList& labels)
+{
+    int id = 0;
+    QVariantMap properties;
+    layout.beginStructure();
+    layout >> id >> properties;
+    layout.beginArray();
+    while (!layout.atEnd()) {
+        QDBusVariant child;
+        layout >> child;
+        const QDBusArgument entry = child.variant().value<QDBusArgument>();
+        int childId = 0;
+        QVariantMap childProperties;
+        entry.beginStructure();
+        entry >> childId >> childProperties;
+        ids.push_back(childId);
+        labels << (childProperties.value(QStringLiteral("type")) == QLatin1String("separator")
+                       ? QStringLiteral("-")
+                       : childProperties.value(QStringLiteral("label")).toString());
+    }
+    layout.endArray();
+    layout.endStructure();
+}
+
 } // namespace
 
 class UnattendedRunTest : public QObject {
@@ -53,6 +92,7 @@ private slots:
 
     void playsWithOnlyTheIconAndEndsByItself();
     void iconMenuShowsTheWindowAndExits();
+    void statusNotifierHostShowsTheExportedMenu();
     void withoutATrayTheWindowStandsInMinimised();
 
 private:
@@ -100,8 +140,7 @@ void UnattendedRunTest::iconMenuShowsTheWindowAndExits()
 {
     TrayHost tray;
     QVERIFY2(tray.start(), qPrintable(tray.errorString()));
-    // One row a minute, until stopped.
-    const QString file = writeSequence(QStringLiteral("slow.tpx"), 0, {clickAt(300, 100, 60000)});
+    const QString file = slowEndless();
     BoundedProcess program;
     program.discardStandardOutput();
     QVERIFY2(program.start(programPath(), {file}), qPrintable(program.errorString()));
@@ -130,6 +169,56 @@ void UnattendedRunTest::iconMenuShowsTheWindowAndExits()
     QVERIFY(keys({"Down", "Return"}));
     QVERIFY2(program.waitForExit(10000), "Exit did not end the program");
     QCOMPARE(program.exitCode(), 0);
+}
+
+void UnattendedRunTest::statusNotifierHostShowsTheExportedMenu()
+{
+    SessionBus bus;
+    QVERIFY2(bus.start(), qPrintable(bus.errorString()));
+    BoundedProcess watcher;
+    QVERIFY(watcher.start(qEnvironmentVariable("QUORVEL_BUILD_DIR") + QStringLiteral("/snwatcher"), {}));
+    QCOMPARE(watcher.readLine(10000).value_or("(nothing)"), QByteArray("ready"));
+
+    BoundedProcess program;
+    program.discardStandardOutput();
+    QVERIFY2(program.start(programPath(), {slowEndless()}), qPrintable(program.errorString()));
+    const QByteArray registered = watcher.readLine(15000).value_or("(nothing)");
+    QVERIFY2(registered.startsWith("registered "), registered.constData());
+    const QString item = QString::fromUtf8(registered.mid(11));
+    QVERIFY(visibleWindows(kMainWindowPattern).isEmpty());
+
+    // The host's side: the item's menu, and its entries in their order.
+    QDBusConnection host = QDBusConnection::connectToBus(bus.address(), QStringLiteral("host"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(item, QStringLiteral("/StatusNotifierItem"),
+                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    call << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("Menu");
+    QDBusMessage reply = host.call(call, QDBus::Block, 5000);
+    QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
+    const QString menu = reply.arguments().value(0).value<QDBusVariant>().variant().value<QDBusObjectPath>().path();
+    const QString dbusMenu = QStringLiteral("com.canonical.dbusmenu");
+    call = QDBusMessage::createMethodCall(item, menu, dbusMenu, QStringLiteral("GetLayout"));
+    call << 0 << -1 << QStringList();
+    reply = host.call(call, QDBus::Block, 5000);
+    QCOMPARE(reply.arguments().size(), 2);
+    std::vector<int> ids;
+    QStringList labels;
+    readMenuEntries(reply.arguments()[1].value<QDBusArgument>(), ids, labels);
+    QCOMPARE(labels, (QStringList{"Exit", "-", "Show"}));
+
+    // Choosing "Show", then "Exit", as the host does when they are clicked.
+    const auto click = [&](int id) {
+        QDBusMessage event = QDBusMessage::createMethodCall(item, menu, dbusMenu, QStringLiteral("Event"));
+        event << id << QStringLiteral("clicked") << QVariant::fromValue(QDBusVariant(0)) << 0u;
+        return host.call(event, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
+    };
+    QVERIFY(click(ids[2]));
+    QVERIFY2(waitForWindow(kMainWindowPattern, 5000), "Show did not bring up the window");
+    QVERIFY(program.isRunning());
+    QVERIFY(click(ids[0]));
+    QVERIFY2(program.waitForExit(10000), "Exit did not end the program");
+    QCOMPARE(program.exitCode(), 0);
+    QDBusConnection::disconnectFromBus(QStringLiteral("host"));
 }
 
 void UnattendedRunTest::withoutATrayTheWindowStandsInMinimised()

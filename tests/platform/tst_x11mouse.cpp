@@ -109,7 +109,7 @@ void TestX11Mouse::setPositionsReadBack()
     mouse().setCursorPos(x, y);
     // The server moves the pointer when it handles the request; read back
     // with a short bounded retry.
-    QTRY_COMPARE_WITH_TIMEOUT(mouse().cursorPos(), (Point{expectedX, expectedY}), 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouse().cursorPos(), known(expectedX, expectedY), 2000);
     Point seen;
     QString problem;
     QVERIFY2(pointerSeenByXdotool(seen, problem), qPrintable(problem));
@@ -190,7 +190,7 @@ void TestX11Mouse::aClickGoesOutWhole()
     for (const RecordedEvent& e : events)
         QCOMPARE((Point{e.x, e.y}), (Point{400, 300}));
     QVERIFY2(events[2].arrivalUs - events[1].arrivalUs >= 100000, qPrintable(describe(events)));
-    QTRY_COMPARE_WITH_TIMEOUT(mouse().cursorPos(), (Point{20, 30}), 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouse().cursorPos(), known(20, 30), 2000);
 }
 
 QUORVEL_TEST_MAIN_CORE(TestX11Mouse)

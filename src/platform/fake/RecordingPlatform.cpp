@@ -8,9 +8,11 @@ void RecordingMouse::record(Event e)
     events.push_back(e);
 }
 
-Point RecordingMouse::cursorPos()
+std::optional<Point> RecordingMouse::cursorPos()
 {
     record({Event::Kind::QueryPos, position.x, position.y});
+    if (!positionKnown)
+        return std::nullopt;
     return position;
 }
 
@@ -63,6 +65,8 @@ Result RecordingHotKeys::registerHotKey(int id, std::uint32_t modifiers, std::ui
 {
     log.push_back("register " + std::to_string(id) + " " + std::to_string(modifiers) + " " +
                   std::to_string(virtualKey));
+    if (refuseAll)
+        return *refuseAll;
     if (registered.count(id))
         return Result::failure(kErrorHotKeyAlreadyRegistered, "identifier already registered");
     const auto combination = std::make_pair(modifiers, virtualKey);

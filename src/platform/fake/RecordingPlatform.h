@@ -27,7 +27,7 @@ struct Event {
 
 class RecordingMouse final : public Mouse {
 public:
-    Point cursorPos() override;
+    std::optional<Point> cursorPos() override;
     void setCursorPos(int x, int y) override;
     void button(Button button, ButtonAction action) override;
     void pause(std::uint32_t ms) override;
@@ -40,7 +40,8 @@ public:
 
     std::vector<Event> events;
     Point position;
-    int clicksGathered = 0; // endClick calls
+    bool positionKnown = true; // false: the position cannot be read, as on some Wayland desktops
+    int clicksGathered = 0;    // endClick calls
 
     // Button events only, as (x, y, button, action) in order.
     std::vector<Event> buttonEvents() const;
@@ -78,6 +79,9 @@ public:
     PressHandler handler;
     std::uint32_t held = 0; // kMod* bits of the modifier keys "held down"
     int heldQueries = 0;
+    // When set, every registration fails with it, as on a desktop that
+    // gives programs no global keys.
+    std::optional<Result> refuseAll;
 };
 
 class RecordingShell final : public Shell {

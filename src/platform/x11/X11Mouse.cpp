@@ -8,12 +8,15 @@
 
 namespace platform::x11 {
 
-X11Mouse::X11Mouse(Display* display, bool canInject) : m_display(display), m_canInject(display && canInject) {}
+X11Mouse::X11Mouse(Display* display, bool canInject, bool rootless)
+    : m_display(display), m_canInject(display && canInject), m_rootless(rootless)
+{
+}
 
-Point X11Mouse::cursorPos()
+std::optional<Point> X11Mouse::cursorPos()
 {
     if (!m_display)
-        return {};
+        return std::nullopt;
     Window root = None;
     Window child = None;
     int rootX = 0;
@@ -30,7 +33,12 @@ Point X11Mouse::cursorPos()
         XEvent event;
         XNextEvent(m_display, &event);
     }
-    return {rootX, rootY};
+    // XWayland's root window is never shown: a pointer over no window of
+    // its own is over a Wayland window, and the position is the last one
+    // XWayland saw.
+    if (m_rootless && child == None)
+        return std::nullopt;
+    return Point{rootX, rootY};
 }
 
 void X11Mouse::setCursorPos(int x, int y)

@@ -21,6 +21,7 @@
 // so that it wakes up at once even on a busy machine; where that is not
 // allowed it says so on standard error and goes on without. Exits on
 // SIGTERM or SIGINT, or when its standard input reaches its end.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -170,6 +171,15 @@ int main(int argc, char** argv)
                                         options.height, 0, CopyFromParent, InputOutput, CopyFromParent,
                                         CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
     XStoreName(display, window, "xclickrecorder");
+    if (!options.keys) {
+        // Typed as a notification, so that a compositor that gives the
+        // keyboard to a clicked override-redirect window (sway with
+        // XWayland) leaves it with the program under test.
+        const Atom type = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
+        const Atom notification = XInternAtom(display, "_NET_WM_WINDOW_TYPE_NOTIFICATION", False);
+        XChangeProperty(display, window, type, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&notification), 1);
+    }
     XMapRaised(display, window);
 
     // Ready once the server has mapped the window; the map of an
