@@ -22,6 +22,18 @@ public:
     static RowCell number(std::uint32_t value) { return RowCell(Kind::Number, value); }
     bool isEmpty() const { return m_kind == Kind::Text && m_text.isEmpty(); }
 
+    // Cells are copied once per cell of every row appended in bulk; the
+    // text is left alone when neither side has one.
+    RowCell(const RowCell&) = default;
+    RowCell& operator=(const RowCell& other)
+    {
+        if (!m_text.isNull() || !other.m_text.isNull())
+            m_text = other.m_text;
+        m_value = other.m_value;
+        m_kind = other.m_kind;
+        return *this;
+    }
+
 private:
     friend class RowStore;
     enum class Kind : std::uint8_t { Text, Number, Pooled };
@@ -55,6 +67,10 @@ public:
     RowCell prepareCell(const QString& text);
     // Makes room for `rows` rows in all.
     void reserveRows(int rows) { m_rows.reserve(static_cast<size_t>(std::max(0, rows))); }
+    // Makes room for `rows` rows in all whose cells take as many bytes as
+    // those already there do on average, so that a long bulk append does
+    // not move the cells again and again as they grow.
+    void reserveCellsLike(int rows);
     void removeRow(int index);
     void clear();
 
