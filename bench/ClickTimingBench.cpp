@@ -219,7 +219,7 @@ void timingTable(const QString& folder, double scale)
     std::printf("%-8s %5s %6s %8s %8s %8s %8s %8s %8s %8s %9s\n", "player", "delay", "clicks", "clicks/s", "median",
                 "p99", "max", "min", "p99 rat", "rate rat", "cpu us");
     for (int delay : {0, 1, 10, 100}) {
-        const int base = delay == 0 ? 2000 : delay == 1 ? 1000 : delay == 10 ? 200 : 50;
+        const int base = delay == 0 ? 2000 : delay == 1 ? 1000 : delay == 10 ? 500 : 100;
         const int rows = std::max(10, static_cast<int>(base * scale));
         std::vector<CClickEntry> entries;
         for (int k = 0; k < rows; ++k)
