@@ -183,17 +183,21 @@ Run runQuorvel(const QString& path, const std::vector<CClickEntry>& entries, boo
     return run;
 }
 
+// xdotool clicking `count` times, `delay` ms apart, in the middle of the area.
+bool startXdotool(BoundedProcess& xdotool, int delay, int count)
+{
+    xdotool.discardStandardOutput();
+    const QPoint spot = kArea.center();
+    return xdotool.start(QStringLiteral("xdotool"),
+                         {"mousemove", "--sync", QString::number(spot.x()), QString::number(spot.y()), "click",
+                          "--repeat", QString::number(count), "--delay", QString::number(delay), "1"});
+}
+
 Run runXdotool(int delay, int count)
 {
     ClickRecorder recorder;
-    if (!recorder.start(recorderOptions()))
-        return {};
     BoundedProcess xdotool;
-    xdotool.discardStandardOutput();
-    const QPoint spot = kArea.center();
-    if (!xdotool.start(QStringLiteral("xdotool"),
-                       {"mousemove", "--sync", QString::number(spot.x()), QString::number(spot.y()), "click",
-                        "--repeat", QString::number(count), "--delay", QString::number(delay), "1"}))
+    if (!recorder.start(recorderOptions()) || !startXdotool(xdotool, delay, count))
         return {};
     Run run = record(recorder, xdotool.pid(), count, 20000 + count * (delay + 20));
     run.intendedMs.assign(static_cast<size_t>(count), delay);
@@ -282,12 +286,7 @@ void idleWait(const QString& folder)
     {
         ClickRecorder recorder;
         BoundedProcess program;
-        program.discardStandardOutput();
-        const QPoint spot = kArea.center();
-        if (recorder.start(recorderOptions()) &&
-            program.start(QStringLiteral("xdotool"),
-                          {"mousemove", "--sync", QString::number(spot.x()), QString::number(spot.y()), "click",
-                           "--repeat", "2", "--delay", "1000", "1"}))
+        if (recorder.start(recorderOptions()) && startXdotool(program, 1000, 2))
             xdotool = waitCost(program, recorder);
         program.waitForExit(10000);
     }

@@ -27,10 +27,10 @@ public:
 
     void arm(PreciseTimer::Clock::time_point first, PreciseTimer::Clock::duration period) override
     {
-        itimerspec spec{};
-        spec.it_value = toTimespec(first.time_since_epoch());
-        spec.it_interval = toTimespec(period);
-        timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &spec, nullptr);
+        itimerspec setting{};
+        setting.it_value = toTimespec(first.time_since_epoch());
+        setting.it_interval = toTimespec(period);
+        timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &setting, nullptr);
     }
 
     void disarm() override
