@@ -190,8 +190,6 @@ int ListModel::appendRows(int count, const RowSource& source)
         std::fill(cells.begin(), cells.end(), RowCell());
         const std::intptr_t data = source(k, cells.data());
         m_store.appendRow(cells.data(), columns, data);
-        if (k == 1000)
-            m_store.reserveCellsLike(first + count);
     }
     m_announced = m_store.rowCount();
     endInsertRows();

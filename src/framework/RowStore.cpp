@@ -126,14 +126,6 @@ void RowStore::appendRow(const RowCell* cells, int count, std::intptr_t data)
     m_rows.push_back(row);
 }
 
-void RowStore::reserveCellsLike(int rows)
-{
-    if (m_rows.empty() || rows <= rowCount())
-        return;
-    const size_t perRow = m_arena.size() / m_rows.size() + 1;
-    m_arena.reserve(m_arena.size() + perRow * static_cast<size_t>(rows - rowCount()));
-}
-
 void RowStore::removeRow(int index)
 {
     assert(index >= 0 && index < rowCount());

@@ -67,10 +67,6 @@ public:
     RowCell prepareCell(const QString& text);
     // Makes room for `rows` rows in all.
     void reserveRows(int rows) { m_rows.reserve(static_cast<size_t>(std::max(0, rows))); }
-    // Makes room for `rows` rows in all whose cells take as many bytes as
-    // those already there do on average, so that a long bulk append does
-    // not move the cells again and again as they grow.
-    void reserveCellsLike(int rows);
     void removeRow(int index);
     void clear();
 
