@@ -219,6 +219,9 @@ void ListModel::announceAppendedRows()
 ListView::ListView(QWidget* parent) : QTableView(parent), m_model(new ListModel(this))
 {
     setModel(m_model);
+    // The header shows no selection; given the list's, it would repaint
+    // whenever the playing row moves.
+    horizontalHeader()->setSelectionModel(new QItemSelectionModel(m_model, horizontalHeader()));
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
