@@ -55,15 +55,22 @@ public:
     // are clamped by the system.
     virtual void setCursorPos(int x, int y) = 0;
     // Injects one button event at the pointer's current position and hands
-    // it to the system at once.
+    // it to the system at once (inside a click, see beginClick, by its end).
     virtual void button(Button button, ButtonAction action) = 0;
     // Blocks the calling thread for `ms` milliseconds (the pause inside a
-    // double click).
+    // double click). What came before it has reached the system first.
     virtual void pause(std::uint32_t ms) = 0;
     // Called before playback starts. A back end that needs the desktop's
     // permission to click asks for it here (the user may be asked); a
     // failure says why, and playback does not start.
     virtual Result beginPlayback() { return Result::success(); }
+
+    // The calls between beginClick and endClick make one click: the moves
+    // of the pointer and the button events. A back end may hold them and
+    // hand them to the system together at endClick, in their order (and
+    // before a pause). By default each goes at once.
+    virtual void beginClick() {}
+    virtual void endClick() {}
 };
 
 // Modifier bits of a hot key in the form RegisterHotKey takes them.

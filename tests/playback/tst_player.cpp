@@ -55,6 +55,7 @@ private slots:
     void unknownClickTypeMovesButDoesNotClick();
     void doubleClickPausesInside();
     void cursorBackReturnsToWhereThePointerWas();
+    void eachStepIsOneGatheredClick();
     void cursorBackWithoutAPositionStaysAndSaysSoOnce();
     void emptyListAtStart();
     void listEmptiedDuringPlayback();
@@ -207,6 +208,23 @@ void PlayerTest::cursorBackReturnsToWhereThePointerWas()
     QCOMPARE(f.platform.mouse().position, (platform::Point{100, 100}));
     // Without cursor back the position was never read.
     QCOMPARE(f.platform.mouse().events.front().kind, Event::Kind::Move);
+}
+
+void PlayerTest::eachStepIsOneGatheredClick()
+{
+    // The pointer's moves, the buttons and the pause of a step reach the
+    // system as one click (one flush of the X connection).
+    DialogFixture f;
+    f.start();
+    CClickerDlg& dlg = f.dlg();
+    dlg.InsertClickRow(-1, makeEntry(10, 10, 2, 1, 5));
+    dlg.InsertClickRow(-1, makeEntry(20, 20, 1, 0, 5));
+    dlg.OnStartStop();
+    step(dlg, 2);
+    QCOMPARE(f.platform.mouse().clicksGathered, 2);
+    QCOMPARE(f.platform.mouse().events.size(), size_t(11));
+    for (const Event& e : f.platform.mouse().events)
+        QVERIFY(e.inClick);
 }
 
 void PlayerTest::cursorBackWithoutAPositionStaysAndSaysSoOnce()

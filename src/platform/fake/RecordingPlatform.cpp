@@ -2,9 +2,15 @@
 
 namespace platform::fake {
 
+void RecordingMouse::record(Event e)
+{
+    e.inClick = m_inClick;
+    events.push_back(e);
+}
+
 std::optional<Point> RecordingMouse::cursorPos()
 {
-    events.push_back({Event::Kind::QueryPos, position.x, position.y});
+    record({Event::Kind::QueryPos, position.x, position.y});
     if (!positionKnown)
         return std::nullopt;
     return position;
@@ -13,7 +19,7 @@ std::optional<Point> RecordingMouse::cursorPos()
 void RecordingMouse::setCursorPos(int x, int y)
 {
     position = {x, y};
-    events.push_back({Event::Kind::Move, x, y});
+    record({Event::Kind::Move, x, y});
 }
 
 void RecordingMouse::button(Button b, ButtonAction action)
@@ -21,14 +27,14 @@ void RecordingMouse::button(Button b, ButtonAction action)
     Event e{Event::Kind::Button, position.x, position.y};
     e.button = b;
     e.action = action;
-    events.push_back(e);
+    record(e);
 }
 
 void RecordingMouse::pause(std::uint32_t ms)
 {
     Event e{Event::Kind::Pause};
     e.ms = ms;
-    events.push_back(e);
+    record(e);
 }
 
 std::vector<Event> RecordingMouse::buttonEvents() const

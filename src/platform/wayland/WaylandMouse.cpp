@@ -60,7 +60,7 @@ void WaylandMouse::setCursorPos(int x, int y)
     waitForSeat();
     zwlr_virtual_pointer_v1_motion_absolute(m_pointer, now(), motion->x, motion->y, motion->xExtent, motion->yExtent);
     zwlr_virtual_pointer_v1_frame(m_pointer);
-    m_connection.flush();
+    send();
 }
 
 void WaylandMouse::button(Button button, ButtonAction action)
@@ -73,14 +73,30 @@ void WaylandMouse::button(Button button, ButtonAction action)
         action == ButtonAction::Down ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED;
     zwlr_virtual_pointer_v1_button(m_pointer, now(), code, state);
     zwlr_virtual_pointer_v1_frame(m_pointer);
-    // Sent at once: a double click's pause must part the two clicks in the
-    // compositor, not only in this process.
-    m_connection.flush();
+    send();
 }
 
 void WaylandMouse::pause(std::uint32_t ms)
 {
+    // A double click's pause must part the two clicks in the compositor,
+    // not only in this process.
+    if (m_pointer)
+        m_connection.flush();
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void WaylandMouse::endClick()
+{
+    m_holding = false;
+    send();
+}
+
+void WaylandMouse::send()
+{
+    // The compositor handles a client's requests in order, so a click's
+    // moves and buttons can travel in one write.
+    if (m_pointer && !m_holding)
+        m_connection.flush();
 }
 
 void WaylandMouse::waitForSeat()

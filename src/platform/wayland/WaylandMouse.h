@@ -39,8 +39,13 @@ public:
     void setCursorPos(int x, int y) override;
     void button(Button button, ButtonAction action) override;
     void pause(std::uint32_t ms) override;
+    void beginClick() override { m_holding = true; }
+    void endClick() override;
 
 private:
+    // Hands the requests written so far to the compositor, unless a click
+    // is being gathered.
+    void send();
     // Milliseconds since the object was made: the events' timestamps.
     std::uint32_t now() const;
     // Waits, the first time, until the seat's other clients have had their
@@ -52,6 +57,7 @@ private:
     zwlr_virtual_pointer_v1* m_pointer = nullptr;
     std::chrono::steady_clock::time_point m_start;
     std::chrono::steady_clock::time_point m_seatSettled;
+    bool m_holding = false;
 };
 
 } // namespace platform::wayland

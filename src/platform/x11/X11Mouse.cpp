@@ -48,7 +48,7 @@ void X11Mouse::setCursorPos(int x, int y)
     // Screen -1: the screen the pointer is on. The server clamps positions
     // outside the screen to its edges.
     XTestFakeMotionEvent(m_display, -1, x, y, CurrentTime);
-    XFlush(m_display);
+    send();
 }
 
 void X11Mouse::button(Button button, ButtonAction action)
@@ -57,14 +57,31 @@ void X11Mouse::button(Button button, ButtonAction action)
         return;
     const unsigned int number = button == Button::Left ? 1 : 3;
     XTestFakeButtonEvent(m_display, number, action == ButtonAction::Down ? True : False, CurrentTime);
-    // Sent at once: a double click's pause must separate the two clicks on
-    // the server, not only in this process.
-    XFlush(m_display);
+    send();
 }
 
 void X11Mouse::pause(std::uint32_t ms)
 {
+    // A double click's pause must part the two clicks on the server, not
+    // only in this process.
+    if (m_canInject)
+        XFlush(m_display);
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void X11Mouse::endClick()
+{
+    m_holding = false;
+    send();
+}
+
+void X11Mouse::send()
+{
+    // The server handles an XTest request as input at once, in the order
+    // of the requests, so a click's move and button events can travel in
+    // one write: they land where each one's move put the pointer.
+    if (m_canInject && !m_holding)
+        XFlush(m_display);
 }
 
 } // namespace platform::x11

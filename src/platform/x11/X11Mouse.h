@@ -22,11 +22,18 @@ public:
     void setCursorPos(int x, int y) override;
     void button(Button button, ButtonAction action) override;
     void pause(std::uint32_t ms) override;
+    void beginClick() override { m_holding = true; }
+    void endClick() override;
 
 private:
+    // Hands the requests written so far to the server, unless a click is
+    // being gathered.
+    void send();
+
     Display* m_display;
     bool m_canInject;
     bool m_rootless;
+    bool m_holding = false;
 };
 
 } // namespace platform::x11
