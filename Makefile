@@ -1,8 +1,11 @@
-# make run   builds and starts the program (ARGS are passed on: make run ARGS=plan.tpx)
-# make test  builds and runs every test
+# make run   builds the optimised program (Release, no sanitizers) in build-release/
+#            and starts it (ARGS are passed on: make run ARGS=plan.tpx)
+# make test  builds with sanitizers (Debug, ASan and UBSan) in build/ and runs every test
 BUILD ?= build
+RELEASE_BUILD ?= build-release
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DQUORVEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+RELEASE_FLAGS = -DCMAKE_BUILD_TYPE=Release -DQUORVEL_SANITIZE=OFF
 
 .PHONY: all deps build run test bench screenshot windows clean
 
@@ -17,21 +20,25 @@ $(BUILD)/CMakeCache.txt:
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
 
-run: build
-	@if [ -z "$$DISPLAY" ]; then \
-	    echo "make run: no X display (DISPLAY is not set); run it in a desktop session, or under a virtual one: xvfb-run make run"; \
+$(RELEASE_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(RELEASE_BUILD) $(RELEASE_FLAGS)
+
+run: deps $(RELEASE_BUILD)/CMakeCache.txt
+	cmake --build $(RELEASE_BUILD) -j$(JOBS) --target quorvel
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	    echo "make run: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); run it in a desktop session, or under a virtual one: xvfb-run make run"; \
 	    exit 1; \
 	fi
-	ASAN_OPTIONS=detect_leaks=0 ./$(BUILD)/quorvel $(ARGS)
+	./$(RELEASE_BUILD)/quorvel $(ARGS)
 
 test: build
 	scripts/run-tests.sh $(BUILD)
 
 # Figures for speed and memory, built without sanitizers.
 bench: deps
-	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DQUORVEL_SANITIZE=OFF
-	cmake --build build-release -j$(JOBS)
-	scripts/run-benchmarks.sh build-release
+	cmake -S . -B $(RELEASE_BUILD) $(RELEASE_FLAGS) -DQUORVEL_TESTS=ON
+	cmake --build $(RELEASE_BUILD) -j$(JOBS)
+	scripts/run-benchmarks.sh $(RELEASE_BUILD)
 
 screenshot: build
 	scripts/screenshot.sh
@@ -44,4 +51,4 @@ windows:
 	scripts/build-windows.sh
 
 clean:
-	rm -rf $(BUILD) build-release build-win32 build-windows
+	rm -rf $(BUILD) $(RELEASE_BUILD) build-win32 build-windows

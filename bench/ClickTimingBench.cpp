@@ -1,111 +1,300 @@
-// How precisely the real program keeps its delays, against xdotool as the
-// reference: on a private Xvfb, plays a one-row sequence with delays of 0, 1,
-// 10 and 100 ms unattended (quorvel FILE), records the real button presses
-// with the click recorder, and prints the clicks per second and the median,
-// p99 and maximum of (actual interval - intended interval) in milliseconds,
-// beside the same figures for `xdotool click --repeat N --delay D`.
+// How precisely the real program keeps its delays, as a user sees it, and
+// against xdotool in the same run. On a private Xvfb:
 //
-// Usage: quorvel_bench_click_timing [clicks-per-run]   (needs Xvfb, xdotool)
+// - quorvel plays a sequence file unattended (quorvel FILE): as many distinct
+//   rows as clicks, spread over the click recorder's area, one of them a
+//   double click, all with the same delay. No notification area is running,
+//   so the main window is on screen and its list follows the playing row.
+// - xdotool plays `click --repeat N --delay D` at one spot.
+// - The click recorder (tests/e2e/tools/xclickrecorder) runs with real-time
+//   priority where the system allows it and times every button press on
+//   its own monotonic clock, in microseconds. So does the X server, which
+//   the clicks pass through on their way to the recorder. The players run
+//   as users run them.
+//
+// For delays of 0, 1, 10 and 100 ms it prints the error of each interval
+// between two presses (actual - intended; the intended interval is the
+// delay, or the double-click pause inside a double click): median, p99,
+// maximum and minimum, the clicks per second, the ratios to xdotool, and
+// the CPU time each player used per click. Then the CPU time each uses
+// between two clicks 1 s apart, and in the part of that second when it
+// only waits.
+//
+// Usage: quorvel_bench_click_timing [--rounds N] [--scale F]   (needs Xvfb, xdotool)
 #include "files/SequenceCodec.h"
 #include "support/BoundedProcess.h"
 #include "support/ClickRecorder.h"
 #include "support/XvfbServer.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <optional>
+#include <sched.h>
 #include <vector>
 
 using namespace quorvel::test;
 
 namespace {
 
-constexpr int kX = 60;
-constexpr int kY = 60;
+// The screen, and the strip below the centred main window where the clicks go.
+const QSize kScreen(1920, 1200);
+const QRect kArea(0, 920, 1920, 280);
+constexpr int kDoubleClickPauseMs = 10; // DoubleClickDelay's default
+constexpr int kFirstDelayMs = 500;      // lets the window come up before the first click
+
+struct Run {
+    std::vector<double> arrivalsMs; // presses, on the recorder's clock
+    std::vector<double> intendedMs; // intended interval before each press (from the second on)
+    double cpuMs = -1;              // CPU time of the player between its first and last press
+};
 
 struct Figures {
     int clicks = 0;
-    double clicksPerSecond = 0;
-    double median = 0, p99 = 0, max = 0, min = 0;
+    double rate = 0, median = 0, p99 = 0, max = 0, min = 0, cpuPerClickUs = 0;
 };
 
-Figures measure(const std::vector<RecordedEvent>& presses, int delay)
+// CPU time used so far by process `pid`, in ms.
+std::optional<double> cpuTimeMs(qint64 pid)
+{
+    clockid_t clock;
+    timespec t{};
+    if (clock_getcpuclockid(static_cast<pid_t>(pid), &clock) != 0 || clock_gettime(clock, &t) != 0)
+        return std::nullopt;
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+ClickRecorder::Options recorderOptions()
+{
+    ClickRecorder::Options options;
+    options.area = kArea;
+    options.realtime = true;
+    return options;
+}
+
+// Reads `presses` button presses of the player `pid`, sampling its CPU time
+// at the first and the last.
+Run record(ClickRecorder& recorder, qint64 pid, int presses, int timeoutMs)
+{
+    Run run;
+    std::optional<double> cpuFirst, cpuLast;
+    const QDeadlineTimer deadline(timeoutMs);
+    while (static_cast<int>(run.arrivalsMs.size()) < presses) {
+        const std::optional<RecordedEvent> e = recorder.next(static_cast<int>(deadline.remainingTime()));
+        if (!e)
+            break;
+        if (e->kind != RecordedEvent::Kind::Press)
+            continue;
+        run.arrivalsMs.push_back(static_cast<double>(e->arrivalUs) / 1000.0);
+        if (run.arrivalsMs.size() == 1)
+            cpuFirst = cpuTimeMs(pid);
+        else if (static_cast<int>(run.arrivalsMs.size()) == presses)
+            cpuLast = cpuTimeMs(pid);
+    }
+    if (cpuFirst && cpuLast)
+        run.cpuMs = *cpuLast - *cpuFirst;
+    return run;
+}
+
+Figures measure(const Run& run)
 {
     Figures f;
-    f.clicks = static_cast<int>(presses.size());
-    if (presses.size() < 2)
+    f.clicks = static_cast<int>(run.arrivalsMs.size());
+    if (f.clicks < 2 || run.intendedMs.size() < run.arrivalsMs.size())
         return f;
     std::vector<double> errors;
-    for (size_t i = 1; i < presses.size(); ++i)
-        errors.push_back(static_cast<double>(presses[i].time - presses[i - 1].time) - delay);
+    for (size_t i = 1; i < run.arrivalsMs.size(); ++i)
+        errors.push_back(run.arrivalsMs[i] - run.arrivalsMs[i - 1] - run.intendedMs[i]);
     std::sort(errors.begin(), errors.end());
-    const double span = static_cast<double>(presses.back().time - presses.front().time);
-    f.clicksPerSecond = span > 0 ? 1000.0 * static_cast<double>(presses.size() - 1) / span : 0;
+    const double span = run.arrivalsMs.back() - run.arrivalsMs.front();
+    f.rate = span > 0 ? 1000.0 * (f.clicks - 1) / span : 0;
     f.median = errors[errors.size() / 2];
-    f.p99 = errors[std::min(errors.size() - 1, static_cast<size_t>(0.99 * static_cast<double>(errors.size())))];
+    // Nearest rank: the smallest error that 99 % of the intervals do not exceed.
+    f.p99 = errors[static_cast<size_t>(std::ceil(0.99 * static_cast<double>(errors.size()))) - 1];
     f.max = errors.back();
     f.min = errors.front();
+    f.cpuPerClickUs = run.cpuMs >= 0 ? 1000.0 * run.cpuMs / (f.clicks - 1) : -1;
     return f;
 }
 
-std::vector<RecordedEvent> presses(ClickRecorder& recorder, int count, int timeoutMs)
+// A click of row k: distinct positions over the whole area.
+CClickEntry rowEntry(int k, std::uint32_t delay)
 {
-    std::vector<RecordedEvent> out;
-    for (const RecordedEvent& e : recorder.take(static_cast<size_t>(2 * count), timeoutMs))
-        if (e.kind == RecordedEvent::Kind::Press)
-            out.push_back(e);
-    return out;
+    CClickEntry e;
+    e.m_x = static_cast<std::uint32_t>(kArea.x() + 10 + (k * 37) % (kArea.width() - 20));
+    e.m_y = static_cast<std::uint32_t>(kArea.y() + 10 + (k * 13) % (kArea.height() - 20));
+    e.m_delay = delay;
+    e.m_serial = static_cast<std::uint16_t>(k + 1);
+    return e;
 }
 
-std::vector<RecordedEvent> runQuorvel(const QString& folder, int delay, int count)
+bool writeFile(const QString& path, const std::vector<CClickEntry>& entries)
 {
-    CClickEntry entry;
-    entry.m_x = kX;
-    entry.m_y = kY;
-    entry.m_delay = static_cast<std::uint32_t>(delay);
-    const std::vector<std::uint8_t> bytes = files::encodeSequence(count, {entry});
-    const QString path = folder + QStringLiteral("/timing-%1.tpx").arg(delay);
+    const std::vector<std::uint8_t> bytes = files::encodeSequence(1, entries);
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {};
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    file.close();
+    return file.open(QIODevice::WriteOnly) &&
+           file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())) ==
+               static_cast<qint64>(bytes.size());
+}
 
+QString programPath()
+{
+    return qEnvironmentVariable("QUORVEL_BUILD_DIR") + QStringLiteral("/quorvel");
+}
+
+// Plays `entries` unattended and records its presses.
+Run runQuorvel(const QString& path, const std::vector<CClickEntry>& entries, bool* windowShown = nullptr)
+{
+    Run run;
+    if (!writeFile(path, entries))
+        return run;
     ClickRecorder recorder;
-    ClickRecorder::Options options;
-    options.area = QRect(0, 0, 200, 200);
-    if (!recorder.start(options))
-        return {};
+    if (!recorder.start(recorderOptions()))
+        return run;
     BoundedProcess program;
     program.discardStandardOutput();
-    if (!program.start(qEnvironmentVariable("QUORVEL_BUILD_DIR") + QStringLiteral("/quorvel"), {path}))
-        return {};
-    const auto got = presses(recorder, count, 20000 + count * (delay + 20));
+    if (!program.start(programPath(), {path}))
+        return run;
+    if (windowShown) {
+        const ProcessOutput shown =
+            runBounded(QStringLiteral("xdotool"),
+                       {"search", "--sync", "--onlyvisible", "--name", "^Quorvel Software Utility"}, 3000);
+        *windowShown = shown.succeeded();
+    }
+    int presses = 0;
+    std::uint64_t totalMs = 0;
+    for (const CClickEntry& e : entries) {
+        presses += e.m_clickType == DoubleLeftClick ? 2 : 1;
+        totalMs += e.m_delay + 20;
+    }
+    run = record(recorder, program.pid(), presses, static_cast<int>(20000 + totalMs));
+    for (const CClickEntry& e : entries) {
+        run.intendedMs.push_back(e.m_delay);
+        if (e.m_clickType == DoubleLeftClick)
+            run.intendedMs.push_back(kDoubleClickPauseMs);
+    }
     program.waitForExit(10000);
-    return got;
+    return run;
 }
 
-std::vector<RecordedEvent> runXdotool(int delay, int count)
+// xdotool clicking `count` times, `delay` ms apart, in the middle of the area.
+bool startXdotool(BoundedProcess& xdotool, int delay, int count)
+{
+    xdotool.discardStandardOutput();
+    const QPoint spot = kArea.center();
+    return xdotool.start(QStringLiteral("xdotool"),
+                         {"mousemove", "--sync", QString::number(spot.x()), QString::number(spot.y()), "click",
+                          "--repeat", QString::number(count), "--delay", QString::number(delay), "1"});
+}
+
+Run runXdotool(int delay, int count)
 {
     ClickRecorder recorder;
-    ClickRecorder::Options options;
-    options.area = QRect(0, 0, 200, 200);
-    if (!recorder.start(options))
+    BoundedProcess xdotool;
+    if (!recorder.start(recorderOptions()) || !startXdotool(xdotool, delay, count))
         return {};
-    runBounded(QStringLiteral("xdotool"),
-               {"mousemove", "--sync", QString::number(kX), QString::number(kY), "click", "--repeat",
-                QString::number(count), "--delay", QString::number(delay), "1"},
-               20000 + count * (delay + 20));
-    return presses(recorder, count, 5000);
+    Run run = record(recorder, xdotool.pid(), count, 20000 + count * (delay + 20));
+    run.intendedMs.assign(static_cast<size_t>(count), delay);
+    xdotool.waitForExit(10000);
+    return run;
 }
 
-void print(const char* who, int delay, const Figures& f)
+void printRow(const char* who, int delay, const Figures& f, const Figures* reference)
 {
-    std::printf("%-9s %6d %7d %10.0f %8.2f %8.2f %8.2f %8.2f\n", who, delay, f.clicks, f.clicksPerSecond, f.median,
-                f.p99, f.max, f.min);
+    std::printf("%-8s %5d %6d %8.0f %8.3f %8.3f %8.3f %8.3f", who, delay, f.clicks, f.rate, f.median, f.p99, f.max,
+                f.min);
+    if (reference && reference->p99 > 0 && reference->rate > 0)
+        std::printf(" %8.2f %8.2f", f.p99 / reference->p99, f.rate / reference->rate);
+    else
+        std::printf(" %8s %8s", "", "");
+    std::printf(" %9.1f\n", f.cpuPerClickUs);
+}
+
+void timingTable(const QString& folder, double scale)
+{
+    std::printf("interval error = actual - intended interval between presses, ms (recorder's monotonic clock, us)\n");
+    std::printf("p99 ratio and rate ratio: quorvel / xdotool; cpu: CPU time of the player per click\n");
+    std::printf("%-8s %5s %6s %8s %8s %8s %8s %8s %8s %8s %9s\n", "player", "delay", "clicks", "clicks/s", "median",
+                "p99", "max", "min", "p99 rat", "rate rat", "cpu us");
+    for (int delay : {0, 1, 10, 100}) {
+        const int base = delay == 0 ? 2000 : delay == 1 ? 1000 : delay == 10 ? 500 : 200;
+        const int rows = std::max(10, static_cast<int>(base * scale));
+        std::vector<CClickEntry> entries;
+        for (int k = 0; k < rows; ++k)
+            entries.push_back(rowEntry(k, static_cast<std::uint32_t>(k == 0 ? kFirstDelayMs : delay)));
+        entries[static_cast<size_t>(rows / 2)].m_clickType = DoubleLeftClick;
+        const Figures quorvel = measure(runQuorvel(folder + QStringLiteral("/timing-%1.tpx").arg(delay), entries));
+        const Figures xdotool = measure(runXdotool(delay, rows + 1));
+        printRow("quorvel", delay, quorvel, &xdotool);
+        printRow("xdotool", delay, xdotool, nullptr);
+    }
+}
+
+// The CPU time a player uses between two clicks 1 s apart: over the whole
+// interval (its click and the list's repaint included), and over the 0.7 s
+// in the middle of it, when it only waits.
+struct WaitCost {
+    double wholeMs = -1;
+    double waitingMs = -1;
+};
+
+WaitCost waitCost(BoundedProcess& player, ClickRecorder& recorder)
+{
+    WaitCost cost;
+    const auto press = [&recorder] {
+        for (;;) {
+            const std::optional<RecordedEvent> e = recorder.next(10000);
+            if (!e || e->kind == RecordedEvent::Kind::Press)
+                return e.has_value();
+        }
+    };
+    if (!press())
+        return cost;
+    const std::optional<double> atFirst = cpuTimeMs(player.pid());
+    QThread::msleep(150);
+    const std::optional<double> from = cpuTimeMs(player.pid());
+    QThread::msleep(700);
+    const std::optional<double> to = cpuTimeMs(player.pid());
+    if (!press())
+        return cost;
+    const std::optional<double> atSecond = cpuTimeMs(player.pid());
+    if (atFirst && from && to && atSecond) {
+        cost.wholeMs = *atSecond - *atFirst;
+        cost.waitingMs = *to - *from;
+    }
+    return cost;
+}
+
+void idleWait(const QString& folder)
+{
+    WaitCost quorvel, xdotool;
+    const QString path = folder + QStringLiteral("/wait.tpx");
+    if (writeFile(path, {rowEntry(0, kFirstDelayMs), rowEntry(1, 1000)})) {
+        ClickRecorder recorder;
+        BoundedProcess program;
+        program.discardStandardOutput();
+        if (recorder.start(recorderOptions()) && program.start(programPath(), {path}))
+            quorvel = waitCost(program, recorder);
+        program.waitForExit(10000);
+    }
+    {
+        ClickRecorder recorder;
+        BoundedProcess program;
+        if (recorder.start(recorderOptions()) && startXdotool(program, 1000, 2))
+            xdotool = waitCost(program, recorder);
+        program.waitForExit(10000);
+    }
+    std::printf("CPU time, 1 s between two clicks: quorvel %.2f ms (%.2f ms in the 0.7 s it only waits), "
+                "xdotool %.2f ms (%.2f ms)\n",
+                quorvel.wholeMs, quorvel.waitingMs, xdotool.wholeMs, xdotool.waitingMs);
 }
 
 } // namespace
@@ -113,7 +302,14 @@ void print(const char* who, int delay, const Figures& f)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int count = argc > 1 ? std::max(10, std::atoi(argv[1])) : 300;
+    int rounds = 1;
+    double scale = 1.0;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--rounds") == 0)
+            rounds = std::max(1, std::atoi(argv[i + 1]));
+        else if (std::strcmp(argv[i], "--scale") == 0)
+            scale = std::max(0.01, std::atof(argv[i + 1]));
+    }
     QTemporaryDir folder;
     qputenv("HOME", QFile::encodeName(folder.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path() + "/config"));
@@ -123,20 +319,37 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QUORVEL_BUILD_DIR"))
         qputenv("QUORVEL_BUILD_DIR", QFile::encodeName(QCoreApplication::applicationDirPath()));
 
-    XvfbServer server;
+    XvfbServer::Options options;
+    options.screenSize = kScreen;
+    XvfbServer server(options);
     if (!server.isRunning()) {
         std::fprintf(stderr, "cannot start Xvfb: %s\n", qPrintable(server.errorString()));
         return 1;
     }
     server.exportDisplay();
+    // The clicks reach the recorder through the X server: it gets real-time
+    // priority too, so that a busy machine delays neither on the way.
+    sched_param serverPriority{};
+    serverPriority.sched_priority = 40;
+    const bool serverRealtime = sched_setscheduler(static_cast<pid_t>(server.pid()), SCHED_FIFO, &serverPriority) == 0;
 
-    std::printf("interval error = actual - intended, ms (server time, 1 ms resolution)\n");
-    std::printf("%-9s %6s %7s %10s %8s %8s %8s %8s\n", "player", "delay", "clicks", "clicks/s", "median", "p99",
-                "max", "min");
-    for (int delay : {0, 1, 10, 100}) {
-        const int n = delay >= 100 ? std::max(10, count / 6) : count;
-        print("quorvel", delay, measure(runQuorvel(folder.path(), delay, n), delay));
-        print("xdotool", delay, measure(runXdotool(delay, n), delay));
+    // Whether the recorder gets real-time priority, and whether the window
+    // is on screen while the program plays.
+    bool realtime = false;
+    {
+        ClickRecorder recorder;
+        realtime =
+            recorder.start(recorderOptions()) && sched_getscheduler(static_cast<pid_t>(recorder.pid())) == SCHED_FIFO;
+    }
+    bool shown = false;
+    runQuorvel(folder.path() + QStringLiteral("/probe.tpx"), {rowEntry(0, 3000)}, &shown);
+    std::printf("recorder: %s; X server: %s; main window: %s\n",
+                realtime ? "real-time priority (SCHED_FIFO 50)" : "normal priority (real-time refused)",
+                serverRealtime ? "real-time priority (SCHED_FIFO 40)" : "normal priority",
+                shown ? "on screen" : "NOT on screen");
+    for (int round = 0; round < rounds; ++round) {
+        timingTable(folder.path(), scale);
+        idleWait(folder.path());
     }
     return 0;
 }

@@ -10,7 +10,9 @@ packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libx11-dev libxtst-dev
-    xvfb xauth xdotool x11-utils trayer
+    libwayland-dev libwayland-bin wayland-protocols qt6-wayland
+    xvfb xauth xdotool x11-utils trayer dbus-daemon
+    sway xwayland wtype
     xdg-utils shared-mime-info desktop-file-utils libfile-mimeinfo-perl
     fonts-dejavu-core
 )

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Runs every test of a build folder with ctest. Unit and dialog tests use Qt's
-# offscreen platform; end-to-end tests start their own Xvfb, so no display is
-# needed here. Then the Windows back end's tests under Wine, when the cross
-# compiler and Wine are installed.
+# offscreen platform; end-to-end tests start their own Xvfb or headless sway,
+# so no display is needed here. Then the Windows back end's tests under Wine,
+# when the cross compiler and Wine are installed.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-build}
 cd "$top"
-unset DISPLAY WAYLAND_DISPLAY
+unset DISPLAY WAYLAND_DISPLAY SWAYSOCK QUORVEL_BACKEND
 export DBUS_SESSION_BUS_ADDRESS=disabled:
 status=0
 ctest --test-dir "$build" --output-on-failure --timeout 300 -j2 || status=$?

@@ -5,6 +5,7 @@
 #include "app/CClickerDlg.h"
 #include "app/CTrayIcon.h"
 #include "app/CommandLine.h"
+#include "app/ControlServer.h"
 #include "framework/CWinApp.h"
 
 class CClickerApp : public CWinApp {
@@ -12,12 +13,22 @@ public:
     CClickerApp();
     ~CClickerApp() override;
 
-    // Start-up: registry key, file type, the hidden main window, then either
-    // the window shown or the unattended run.
+    // Start-up: registry key, file type, the hidden main window and the
+    // control socket, then either the window shown or the unattended run.
+    // FALSE when the unattended run has nothing it can play from its file:
+    // the window is gone again and the process is to end with a failure code.
     BOOL InitInstance(const CommandLine& commandLine);
 
     static CClickerApp* instance();
 
     CTrayIcon m_trayIcon;
     CClickerDlg m_dlg;
+    // Takes `quorvel --toggle` and `--capture` from the command line.
+    ControlServer m_control;
+
+    // How long the box that ends an unattended run waits for someone.
+    static constexpr int kUnattendedBoxTimeoutMs = 60000;
+
+private:
+    bool LoadUnattended(const QString& file);
 };

@@ -91,8 +91,10 @@ void CClickerDlg::OnDestroy()
 {
     CHotKeyStore store;
     store.UnregisterAll(this);
-    if (CClickerApp* app = CClickerApp::instance())
+    if (CClickerApp* app = CClickerApp::instance()) {
         app->m_trayIcon.Remove();
+        app->m_control.Close();
+    }
     CDialog::OnDestroy();
 }
 

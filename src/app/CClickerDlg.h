@@ -9,10 +9,13 @@
 #include "framework/CListCtrl.h"
 #include "hotkeys/CAppSettings.h"
 #include "hotkeys/CUtility.h"
+#include "platform/Platform.h"
 #include "sequence/CClickEntry.h"
 
 #include <QIcon>
 #include <QString>
+
+#include <optional>
 
 // The notification-area icon's callback message.
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 11;
@@ -39,6 +42,7 @@ public:
     BOOL m_bShowOnHotKeyPress;
     int m_repeatCount;
     QIcon m_hIcon;
+    bool m_cursorPosUnknownSaid = false;
 
     // Sequence list rows.
     void InitListColumns();
@@ -62,10 +66,22 @@ public:
     int GetNextRow(BOOL advance);
     void PerformClick(CClickEntry entry);
     void UpdatePlaybackControls();
+    // The pointer's position. Where the desktop does not tell it, nothing,
+    // and the user is told so once, after the current handler.
+    std::optional<platform::Point> ReadCursorPos();
 
     // Sequence files.
     int WriteSequenceFile(const QString& path);
+    // What a load could not do: a file it could not read at all, or one that
+    // ends early. `text` says it to the user; empty when all went well.
+    struct LoadProblem {
+        bool unreadable = false;
+        QString text;
+    };
+    // Loads `path`; a problem is told in a message box.
     int LoadSequenceFile(const QString& path);
+    // The same, leaving it to the caller to tell `problem`.
+    int LoadSequenceFile(const QString& path, LoadProblem& problem);
     bool SaveSequence();
     void OnLoadClicks();
     void OnSaveClicks();

@@ -1,6 +1,7 @@
 #include "app/CTrayIcon.h"
 
 #include "app/CClickerDlg.h"
+#include "app/StatusNotifierHost.h"
 #include "app/TrayMenu.h"
 #include "framework/CWinApp.h"
 #include "res/Resources.h"
@@ -13,6 +14,9 @@ namespace {
 
 // The tip is a 64-byte field on Windows: 63 characters and the end mark.
 constexpr int kTipLength = 63;
+
+// How long a notification stays up where the desktop leaves that to us.
+constexpr int kNoticeMs = 10000;
 
 CTrayIcon::AvailabilityCheck& availabilityCheck()
 {
@@ -32,6 +36,12 @@ CDialog* mainWindow()
 {
     CWinApp* app = AfxGetApp();
     return app ? app->m_pMainWnd : nullptr;
+}
+
+QString applicationTitle()
+{
+    const CWinApp* app = AfxGetApp();
+    return app ? app->m_pszAppName : res::loadString(IDS_APP_TITLE);
 }
 
 // Qt's activation reasons as the mouse messages of a Windows icon.
@@ -82,26 +92,30 @@ int CTrayIcon::Add()
                 window->SendMessage(WM_TRAYNOTIFY, TRAY_ICON_UID, static_cast<LPARAM>(mouseMessageFor(reason)));
         });
     }
-    const CWinApp* app = AfxGetApp();
-    const QString title = app ? app->m_pszAppName : res::loadString(IDS_APP_TITLE);
     m_tray->setIcon(m_hTrayIcon);
-    m_tray->setToolTip(title.left(kTipLength));
-    m_tray->show();
+    m_tray->setToolTip(applicationTitle().left(kTipLength));
 
-    if (m_menu)
-        return 1;
-    m_menu = LoadMenu(IDR_TRAY_MENU);
-    if (QMenu* popup = GetSubMenu(m_menu.get(), 0)) {
-        for (QAction* action : popup->actions()) {
-            if (action->isSeparator())
-                continue;
-            const UINT id = action->data().toUInt();
-            QObject::connect(action, &QAction::triggered, [id] {
-                if (CDialog* window = mainWindow())
-                    window->PostMessage(WM_COMMAND, id, 0);
-            });
+    if (!m_menu) {
+        m_menu = LoadMenu(IDR_TRAY_MENU);
+        if (QMenu* popup = GetSubMenu(m_menu.get(), 0)) {
+            for (QAction* action : popup->actions()) {
+                if (action->isSeparator())
+                    continue;
+                const UINT id = action->data().toUInt();
+                QObject::connect(action, &QAction::triggered, [id] {
+                    if (CDialog* window = mainWindow())
+                        window->PostMessage(WM_COMMAND, id, 0);
+                });
+            }
         }
     }
+    // A StatusNotifierItem host shows the menu itself, from the copy that
+    // the icon exports, so the menu is ready before the icon registers. An
+    // XEmbed tray only reports the context click and HandleCallback opens
+    // the menu; Qt, given the menu there, would open it on its own as well.
+    if (StatusNotifierHostRegistered())
+        m_tray->setContextMenu(GetSubMenu(m_menu.get(), 0));
+    m_tray->show();
     return m_menu ? 1 : 0;
 }
 
@@ -130,6 +144,13 @@ void CTrayIcon::HandleCallback(LPARAM lParam)
         popup->popup(at);
     if (CDialog* window = mainWindow())
         window->PostMessage(WM_NULL, 0, 0);
+}
+
+void CTrayIcon::ShowNotice(const QString& text)
+{
+    if (!IsShown())
+        return;
+    m_tray->showMessage(applicationTitle(), text, QSystemTrayIcon::Warning, kNoticeMs);
 }
 
 bool CTrayIcon::IsShown() const

@@ -35,14 +35,19 @@ public:
     // Loads the application icon afresh, drops the one held, returns it.
     QIcon ReloadIcon();
     // Shows the icon with the application title as its tip (at most 63
-    // characters) and loads its menu once. 0 when no notification area is
-    // available; the icon is then held but not shown, and no menu loaded.
+    // characters) and loads its menu once; a StatusNotifierItem host gets
+    // the menu to show itself. 0 when no notification area is available;
+    // the icon is then held but not shown, and no menu loaded.
     int Add();
     // Takes the icon away and drops it; nothing when none is held.
     void Remove();
     // The icon's mouse message (WM_TRAYNOTIFY's lParam): a right-button
     // release opens the menu at the pointer; everything else does nothing.
     void HandleCallback(LPARAM lParam);
+
+    // Tells the user `text` in a notification from the icon, without
+    // waiting for anyone; nothing when the icon is not shown.
+    void ShowNotice(const QString& text);
 
     bool IsShown() const;
     bool HasIcon() const { return !m_hTrayIcon.isNull(); }

@@ -78,13 +78,23 @@ int CClickerDlg::WriteSequenceFile(const QString& path)
 
 int CClickerDlg::LoadSequenceFile(const QString& path)
 {
+    LoadProblem problem;
+    const int result = LoadSequenceFile(path, problem);
+    if (!problem.text.isEmpty())
+        AfxMessageBox(problem.text, MB_OK);
+    return result;
+}
+
+int CClickerDlg::LoadSequenceFile(const QString& path, LoadProblem& problem)
+{
+    problem = LoadProblem();
     if (!files::hasSequenceExtension(path))
         return 0;
     const files::SequenceFileRead read = files::readSequenceFile(path);
     if (read.status == files::SequenceFileRead::Status::Unreadable) {
         // The list, the current file and the modified flag stay as they are.
-        AfxMessageBox(QStringLiteral("Could not load the clicks from \"%1\": %2.").arg(shownName(path), read.reason),
-                      MB_OK);
+        problem.unreadable = true;
+        problem.text = QStringLiteral("Could not load the clicks from \"%1\": %2.").arg(shownName(path), read.reason);
         return 0;
     }
 
@@ -105,15 +115,13 @@ int CClickerDlg::LoadSequenceFile(const QString& path)
     m_modified = 0;
 
     if (read.status == files::SequenceFileRead::Status::Read && sequence.endedEarly) {
-        const QString text =
-            sequence.hasRepeatCount
-                ? QStringLiteral("\"%1\" ends early: %2 of the %3 clicks it lists could be read.")
-                      .arg(shownName(path))
-                      .arg(sequence.entries.size())
-                      .arg(sequence.entryCount)
-                : QStringLiteral("\"%1\" ends before its header is complete: no clicks could be read.")
-                      .arg(shownName(path));
-        AfxMessageBox(text, MB_OK);
+        problem.text = sequence.hasRepeatCount
+                           ? QStringLiteral("\"%1\" ends early: %2 of the %3 clicks it lists could be read.")
+                                 .arg(shownName(path))
+                                 .arg(sequence.entries.size())
+                                 .arg(sequence.entryCount)
+                           : QStringLiteral("\"%1\" ends before its header is complete: no clicks could be read.")
+                                 .arg(shownName(path));
     }
     return result;
 }

@@ -18,13 +18,17 @@ void appendSequenceHeader(ByteWriter& writer, std::size_t entryCount, std::int32
 
 void appendSequenceRecord(ByteWriter& writer, const CClickEntry& entry)
 {
-    writer.appendI32(entry.m_cursorBack != 0 ? 1 : 0);
-    writer.appendU32(entry.m_delay);
-    writer.appendU32(entry.m_x);
-    writer.appendU32(entry.m_y);
-    writer.appendU32(entry.m_y);
-    writer.appendI32(entry.m_clickType);
-    writer.appendU16(entry.m_serial);
+    // Built whole and appended at once: a million records are a save's
+    // main work.
+    std::uint8_t record[kSequenceRecordSize];
+    ByteWriter::putU32(record, entry.m_cursorBack != 0 ? 1u : 0u);
+    ByteWriter::putU32(record + 4, entry.m_delay);
+    ByteWriter::putU32(record + 8, entry.m_x);
+    ByteWriter::putU32(record + 12, entry.m_y);
+    ByteWriter::putU32(record + 16, entry.m_y);
+    ByteWriter::putU32(record + 20, static_cast<std::uint32_t>(entry.m_clickType));
+    ByteWriter::putU16(record + 24, entry.m_serial);
+    writer.appendBytes(record, sizeof record);
 }
 
 std::vector<std::uint8_t> encodeSequence(std::int32_t repeatCount, const std::vector<CClickEntry>& entries)

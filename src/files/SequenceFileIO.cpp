@@ -99,11 +99,12 @@ SequenceFileRead readSequenceFile(const QString& path)
 bool writeSequenceFile(const QString& path, int entryCount, std::int32_t repeatCount,
                        const std::function<CClickEntry(int k)>& entryAt)
 {
-    // The open fails for a file the user may not write (it is not replaced
-    // behind its back) and, without the fallback, for a folder that takes no
-    // new file (the old file is not overwritten in place instead).
+    // The open fails for a file the user may not write: it is not replaced
+    // behind its back. Where the folder takes no new file but the file itself
+    // may be written, the file is written in place, as a plain write would;
+    // everywhere else the new bytes replace it only once all are written.
     QSaveFile file(path);
-    file.setDirectWriteFallback(false);
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
 
@@ -126,7 +127,9 @@ bool writeSequenceFile(const QString& path, int entryCount, std::int32_t repeatC
         written = false; // more clicks than the header can state
     }
     if (!written) {
-        file.cancelWriting(); // the temporary file goes, the old file stays
+        // The temporary file goes and the old file stays (written in place,
+        // the file holds what was written before the failure).
+        file.cancelWriting();
         return false;
     }
     return file.commit();

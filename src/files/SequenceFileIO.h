@@ -36,7 +36,9 @@ SequenceFileRead readSequenceFile(const QString& path);
 // temporary file beside `path` that replaces it only when every byte was
 // written; on any failure (at open, while writing, on the final rename, or a
 // count the format cannot state) the file at `path` is left untouched and
-// false is returned.
+// false is returned. Where the folder takes no new file but the file at
+// `path` is writable, the file is written in place instead; a failure while
+// writing then leaves it as far as it was written.
 bool writeSequenceFile(const QString& path, int entryCount, std::int32_t repeatCount,
                        const std::function<CClickEntry(int k)>& entryAt);
 

@@ -9,7 +9,7 @@
 
 #include <algorithm>
 #include <limits>
-#include <utility>
+#include <vector>
 
 namespace files {
 
@@ -23,26 +23,29 @@ int appendClickRows(CClickerDlg& dlg, const std::vector<CClickEntry>& entries)
         return 0;
     dlg.m_modified = 1;
 
-    // The texts every row shares, made once: the combo box's click-type
-    // entries (other values are named by rowtext) and the cursor-back words.
-    QStringList comboTexts;
+    // The texts rows share, taken into the list once: the combo box's
+    // click-type entries (other values are named by rowtext) and the
+    // cursor-back words.
+    std::vector<RowCell> comboTexts;
     if (auto* combo = qobject_cast<QComboBox*>(dlg.GetDlgItem(IDC_CLICK_TYPE)))
         for (int i = 0; i < combo->count(); ++i)
-            comboTexts << combo->itemText(i);
-    const QString yes = rowtext::cursorBackText(1);
-    const QString no = rowtext::cursorBackText(0);
+            comboTexts.push_back(model->prepareCell(combo->itemText(i)));
+    const RowCell yes = model->prepareCell(rowtext::cursorBackText(1));
+    const RowCell no = model->prepareCell(rowtext::cursorBackText(0));
     const int columns = model->columnCount();
+    const int types = static_cast<int>(comboTexts.size());
 
     model->appendRows(count, [&](int k, RowCell* cells) {
         const CClickEntry& e = entries[static_cast<std::size_t>(k)];
         const int type = e.m_clickType;
         // A list without all six columns keeps the cells it has room for.
-        auto put = [&](int column, RowCell cell) {
+        auto put = [&](int column, const RowCell& cell) {
             if (column < columns)
-                cells[column] = std::move(cell);
+                cells[column] = cell;
         };
         put(0, RowCell::number(static_cast<std::uint32_t>(first + k + 1)));
-        put(1, type >= 0 && type < comboTexts.size() ? comboTexts[type] : rowtext::clickTypeText(type));
+        put(1, type >= 0 && type < types ? comboTexts[static_cast<std::size_t>(type)]
+                                         : RowCell(rowtext::clickTypeText(type)));
         put(2, RowCell::number(e.m_x));
         put(3, RowCell::number(e.m_y));
         put(4, e.m_cursorBack != 0 ? yes : no);

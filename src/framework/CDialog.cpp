@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
-#include <QTimer>
 
 #include <limits>
 
@@ -216,15 +215,18 @@ void CDialog::CenterWindow()
 
 UINT CDialog::SetTimer(UINT id, UINT elapse)
 {
-    QTimer*& timer = m_timers[id];
+    return SetTimer(id, elapse, PreciseTimer::Clock::now());
+}
+
+UINT CDialog::SetTimer(UINT id, UINT elapse, PreciseTimer::Clock::time_point from)
+{
+    PreciseTimer*& timer = m_timers[id];
     if (!timer) {
-        timer = new QTimer(this);
-        timer->setTimerType(Qt::PreciseTimer);
-        connect(timer, &QTimer::timeout, this, [this, id] { SendMessage(WM_TIMER, id, 0); });
+        timer = new PreciseTimer(this);
+        connect(timer, &PreciseTimer::timeout, this, [this, id] { SendMessage(WM_TIMER, id, 0); });
     }
     // Windows caps the interval the same way (USER_TIMER_MAXIMUM).
-    const UINT capped = std::min<UINT>(elapse, static_cast<UINT>(std::numeric_limits<int>::max()));
-    timer->start(static_cast<int>(capped));
+    timer->start(std::min<UINT>(elapse, static_cast<UINT>(std::numeric_limits<int>::max())), from);
     return id;
 }
 
@@ -246,7 +248,7 @@ bool CDialog::IsTimerActive(UINT id) const
 int CDialog::TimerInterval(UINT id) const
 {
     const auto it = m_timers.find(id);
-    return it != m_timers.end() ? it->second->interval() : -1;
+    return it != m_timers.end() ? static_cast<int>(it->second->interval()) : -1;
 }
 
 void CDialog::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)

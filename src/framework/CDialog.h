@@ -5,6 +5,7 @@
 #pragma once
 
 #include "framework/DialogBuilder.h"
+#include "framework/PreciseTimer.h"
 #include "framework/Win32Types.h"
 
 #include <QDialog>
@@ -14,7 +15,6 @@
 
 class CDataExchange;
 class QMenu;
-class QTimer;
 
 // ShowWindow commands.
 enum : int {
@@ -68,8 +68,13 @@ public:
     void CenterWindow();
 
     // Window timer `id` fires WM_TIMER every `elapse` ms until killed;
-    // setting it again restarts it with the new interval.
+    // setting it again restarts it with the new interval. The deadlines are
+    // kept to the microsecond; a timer left to repeat fires at most every
+    // 10 ms, as window timers do.
     UINT SetTimer(UINT id, UINT elapse);
+    // The same, with the first WM_TIMER `elapse` ms after `from` rather than
+    // after now (at once when that moment has passed).
+    UINT SetTimer(UINT id, UINT elapse, PreciseTimer::Clock::time_point from);
     BOOL KillTimer(UINT id);
     bool IsTimerActive(UINT id) const;
     int TimerInterval(UINT id) const;
@@ -123,6 +128,6 @@ private:
     bool m_destroying = false;
     bool m_modal = false;
     std::vector<BuiltControl> m_controls;
-    std::map<UINT, QTimer*> m_timers;
+    std::map<UINT, PreciseTimer*> m_timers;
     QMenu* m_systemMenu = nullptr;
 };

@@ -81,6 +81,7 @@ int CListCtrl::GetNextItem(int start, UINT flags) const
     const int count = GetItemCount();
     if (!(flags & LVNI_SELECTED))
         return start + 1 < count ? start + 1 : -1;
+    m_view->applyPendingSelection();
     const QItemSelectionModel* selection = m_view->selectionModel();
     const QModelIndexList rows = selection->selectedRows();
     int best = -1;
@@ -101,6 +102,7 @@ BOOL CListCtrl::SetItemState(int row, UINT state, UINT mask)
     if (row < 0 || row >= GetItemCount())
         return FALSE;
     if (mask & LVIS_SELECTED) {
+        m_view->applyPendingSelection();
         m_view->listModel()->announceAppendedRows();
         QItemSelectionModel* selection = m_view->selectionModel();
         const QModelIndex index = m_view->listModel()->index(row, 0);
@@ -109,6 +111,14 @@ BOOL CListCtrl::SetItemState(int row, UINT state, UINT mask)
         else
             selection->select(index, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
     }
+    return TRUE;
+}
+
+BOOL CListCtrl::FollowItem(int row, UINT freeMs)
+{
+    if (row < 0 || row >= GetItemCount())
+        return FALSE;
+    m_view->followRow(row, freeMs);
     return TRUE;
 }
 

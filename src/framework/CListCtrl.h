@@ -50,6 +50,12 @@ public:
     // Sets the LVIS_SELECTED state of `row` as `mask` and `state` say. The
     // list takes one selected row only; the focus is not moved.
     BOOL SetItemState(int row, UINT state, UINT mask);
+    // Selects `row` as SetItemState(row, LVIS_SELECTED, LVIS_SELECTED) does
+    // and scrolls it into view, but lets the list show at most one such move
+    // per display frame, and none while the caller will need the thread
+    // again within `freeMs` (ListView::followRow). Readers of the selection
+    // see it at once.
+    BOOL FollowItem(int row, UINT freeMs = 0xFFFFFFFF);
     // Scrolls `row` fully into view.
     BOOL EnsureVisible(int row, BOOL partialOk);
 

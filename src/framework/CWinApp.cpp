@@ -58,6 +58,22 @@ UINT CWinApp::GetProfileInt(const QString& section, const QString& entry, int de
 
 BOOL CWinApp::WriteProfileInt(const QString& section, const QString& entry, int value)
 {
+    return writeProfileValue(section, entry, value);
+}
+
+QString CWinApp::GetProfileString(const QString& section, const QString& entry, const QString& defaultValue) const
+{
+    const QSettings settings(QSettings::NativeFormat, QSettings::UserScope, m_pszRegistryKey, m_pszAppName);
+    return settings.value(valueKey(section, entry), defaultValue).toString();
+}
+
+BOOL CWinApp::WriteProfileString(const QString& section, const QString& entry, const QString& value)
+{
+    return writeProfileValue(section, entry, value);
+}
+
+BOOL CWinApp::writeProfileValue(const QString& section, const QString& entry, const QVariant& value)
+{
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, m_pszRegistryKey, m_pszAppName);
     if (!settings.isWritable())
         return FALSE;

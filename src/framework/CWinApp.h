@@ -5,6 +5,7 @@
 #include "framework/Win32Types.h"
 
 #include <QString>
+#include <QVariant>
 
 class CDialog;
 
@@ -25,6 +26,10 @@ public:
     UINT GetProfileInt(const QString& section, const QString& entry, int defaultValue) const;
     // Stores `value`; FALSE when the profile cannot be written.
     BOOL WriteProfileInt(const QString& section, const QString& entry, int value);
+    // The text value `entry` of `section`, or `defaultValue` when absent.
+    QString GetProfileString(const QString& section, const QString& entry, const QString& defaultValue = {}) const;
+    // Stores `value`; FALSE when the profile cannot be written.
+    BOOL WriteProfileString(const QString& section, const QString& entry, const QString& value);
     // The file that holds the profile (for messages and tests).
     QString ProfileFileName() const;
 
@@ -36,6 +41,8 @@ public:
     QString m_pszRegistryKey;
 
 private:
+    BOOL writeProfileValue(const QString& section, const QString& entry, const QVariant& value);
+
     int m_waitCursorCount = 0;
 };
 

@@ -28,9 +28,10 @@ QWidget* makeButton(const ControlTemplate& c, QWidget* parent)
     }
     default: {
         auto* button = new QPushButton(text, parent);
-        // Only the template's default button answers Enter, whichever
-        // control has the focus.
-        button->setAutoDefault(false);
+        // A push button with the focus is the default button while it has
+        // it, so Enter presses that button; with the focus elsewhere the
+        // template's default button takes Enter and the default look back.
+        button->setAutoDefault(true);
         button->setDefault((c.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
         return button;
     }

@@ -3,9 +3,11 @@
 #include "framework/Win32Types.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QMouseEvent>
-#include <QTimer>
+#include <QScreen>
 
+#include <algorithm>
 #include <limits>
 
 ListModel::ListModel(QObject* parent) : QAbstractTableModel(parent), m_store(1) {}
@@ -217,6 +219,9 @@ void ListModel::announceAppendedRows()
 ListView::ListView(QWidget* parent) : QTableView(parent), m_model(new ListModel(this))
 {
     setModel(m_model);
+    // The header shows no selection; given the list's, it would repaint
+    // whenever the playing row moves.
+    horizontalHeader()->setSelectionModel(new QItemSelectionModel(m_model, horizontalHeader()));
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
@@ -231,6 +236,64 @@ ListView::ListView(QWidget* parent) : QTableView(parent), m_model(new ListModel(
     p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
     p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(p);
+
+    m_selectionTimer.setSingleShot(true);
+    m_selectionTimer.setTimerType(Qt::CoarseTimer);
+    connect(&m_selectionTimer, &QTimer::timeout, this, &ListView::applyPendingSelection);
+    // A held-back selection was made before the change and goes first; a
+    // reset clears the selection anyway.
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeInserted, this, &ListView::applyPendingSelection);
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this, &ListView::applyPendingSelection);
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        m_pendingSelection = -1;
+        m_selectionTimer.stop();
+    });
+}
+
+void ListView::followRow(int row, std::uint32_t freeMs)
+{
+    if (row < 0 || row >= m_model->storedRowCount())
+        return;
+    m_pendingSelection = row;
+    const double hz = screen() ? screen()->refreshRate() : 60.0;
+    const qint64 frameMs = static_cast<qint64>(1000.0 / std::clamp(hz, 24.0, 240.0));
+    const qint64 since = m_selectionShown.isValid() ? m_selectionShown.elapsed() : kLongestHoldMs;
+    const qint64 untilFrame = std::max<qint64>(0, frameMs - since);
+    if (untilFrame + kRepaintMs > static_cast<qint64>(freeMs)) {
+        // A repaint now or at the next frame would come in the way of the
+        // caller's next work.
+        m_selectionTimer.stop();
+        if (since >= kLongestHoldMs)
+            applyPendingSelection();
+        return;
+    }
+    if (untilFrame == 0)
+        applyPendingSelection();
+    else if (!m_selectionTimer.isActive())
+        m_selectionTimer.start(static_cast<int>(untilFrame));
+}
+
+void ListView::applyPendingSelection()
+{
+    if (m_pendingSelection < 0)
+        return;
+    const int row = m_pendingSelection;
+    m_pendingSelection = -1;
+    m_selectionTimer.stop();
+    showRow(row);
+}
+
+void ListView::showRow(int row)
+{
+    m_selectionShown.start();
+    if (row >= m_model->rowCount())
+        m_model->announceAppendedRows();
+    const QModelIndex index = m_model->index(row, 0);
+    selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // A row out of sight comes to the top: a list played in order then
+    // scrolls (and repaints whole) once per page, not once per row.
+    if (!viewport()->rect().contains(visualRect(index)))
+        scrollTo(index, QAbstractItemView::PositionAtTop);
 }
 
 void ListView::ensureVisibleLater(int row)

@@ -5,8 +5,11 @@
 #include "framework/RowStore.h"
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QTableView>
+#include <QTimer>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -37,6 +40,8 @@ public:
     // views as one insertion. Returns the index of the first new row.
     int appendRows(int count, const RowSource& source);
 
+    // A text to put into many rows appended with appendRows.
+    RowCell prepareCell(const QString& text) { return m_store.prepareCell(text); }
     const RowStore& store() const { return m_store; }
     // Every row, including those appended but not yet announced to the views.
     int storedRowCount() const { return m_store.rowCount(); }
@@ -79,6 +84,16 @@ public:
     // so that a burst of inserts scrolls once.
     void ensureVisibleLater(int row);
 
+    // Selects `row` alone and scrolls it into view, but passes at most one
+    // such move per display frame on to the view: of a burst of them
+    // (playback at short delays) the view shows the one standing at each
+    // frame, and paints once. `freeMs` is how long the caller leaves the
+    // thread free afterwards; while a repaint would not fit into it, moves
+    // are held back, for at most kLongestHoldMs. A selection held back is
+    // applied before anything reads the selection or changes the rows.
+    void followRow(int row, std::uint32_t freeMs);
+    void applyPendingSelection();
+
 signals:
     // A mouse click on the list, sent after the click has moved the
     // selection. Keyboard moves send none.
@@ -88,6 +103,15 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void showRow(int row);
+
     ListModel* m_model;
     int m_pendingScrollRow = -1;
+    // A repaint of the list is taken to fit into this many milliseconds.
+    static constexpr qint64 kRepaintMs = 4;
+    static constexpr qint64 kLongestHoldMs = 250;
+
+    int m_pendingSelection = -1;
+    QElapsedTimer m_selectionShown; // since the last selection reached the view
+    QTimer m_selectionTimer;
 };

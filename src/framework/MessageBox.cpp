@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -42,11 +43,13 @@ constexpr Choice kYesNo[] = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}
 constexpr Choice kYesNoCancel[] = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
 
 template <size_t N>
-int ask(QMessageBox& box, const Choice (&choices)[N])
+int ask(QMessageBox& box, const Choice (&choices)[N], int timeoutMs)
 {
     for (const Choice& c : choices)
         box.addButton(c.button);
     box.setDefaultButton(choices[0].button);
+    if (timeoutMs > 0)
+        QTimer::singleShot(timeoutMs, &box, [&box] { box.defaultButton()->click(); });
     const ModalCursor cursor;
     box.exec();
     const QAbstractButton* clicked = box.clickedButton();
@@ -62,13 +65,13 @@ int showReal(const MessageBoxRequest& request)
     QMessageBox box(iconFor(request.type), request.caption, request.text, QMessageBox::NoButton, request.owner);
     switch (request.type & MB_TYPEMASK) {
     case MB_YESNO:
-        return ask(box, kYesNo);
+        return ask(box, kYesNo, request.timeoutMs);
     case MB_YESNOCANCEL:
-        return ask(box, kYesNoCancel);
+        return ask(box, kYesNoCancel, request.timeoutMs);
     case MB_OKCANCEL:
-        return ask(box, kOkCancel);
+        return ask(box, kOkCancel, request.timeoutMs);
     default:
-        return ask(box, kOk);
+        return ask(box, kOk, request.timeoutMs);
     }
 }
 
@@ -81,13 +84,14 @@ MessageBoxHandler setMessageBoxHandler(MessageBoxHandler h)
     return previous;
 }
 
-int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption, UINT type)
+int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption, UINT type, int timeoutMs)
 {
     MessageBoxRequest request;
     request.owner = owner;
     request.text = text;
     request.caption = caption.isEmpty() ? res::loadString(IDS_APP_TITLE) : caption;
     request.type = type;
+    request.timeoutMs = timeoutMs;
     if (handler())
         return handler()(request);
     return showReal(request);

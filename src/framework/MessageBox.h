@@ -15,6 +15,9 @@ struct MessageBoxRequest {
     QString text;
     QString caption;
     UINT type = MB_OK; // MB_ button set | MB_ icon
+    // When not 0, the box closes by itself after this many milliseconds
+    // without an answer, as if its default button was pressed.
+    int timeoutMs = 0;
 };
 
 // Answers a message box with IDOK, IDYES, IDNO, ... A test installs one; the
@@ -26,8 +29,9 @@ using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler);
 
 // Shows a message box owned by `owner` with the application title as caption
-// when `caption` is empty; returns the button pressed.
-int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption, UINT type);
+// when `caption` is empty; returns the button pressed. A box with `timeoutMs`
+// closes by itself then (see MessageBoxRequest).
+int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption, UINT type, int timeoutMs = 0);
 
 // String-table and plain-text message boxes owned by the main window, with the
 // application title as caption; a type without an icon gets the exclamation

@@ -103,12 +103,22 @@ void RowStore::appendRow(const RowCell* cells, int count, std::intptr_t data)
 {
     m_scratch.clear();
     for (int c = 0; c < m_columnCount; ++c) {
-        if (c >= count)
+        if (c >= count) {
             m_scratch.push_back(kEmpty);
-        else if (cells[c].m_isNumber)
-            encodeNumber(cells[c].m_number, m_scratch);
-        else
+            continue;
+        }
+        switch (cells[c].m_kind) {
+        case RowCell::Kind::Number:
+            encodeNumber(cells[c].m_value, m_scratch);
+            break;
+        case RowCell::Kind::Pooled:
+            m_scratch.push_back(kPooled);
+            putVarint(m_scratch, cells[c].m_value);
+            break;
+        case RowCell::Kind::Text:
             encodeCell(cells[c].m_text, m_scratch);
+            break;
+        }
     }
     Row row;
     row.data = data;
@@ -143,6 +153,34 @@ QString RowStore::text(int row, int column) const
     for (int c = 0; c < column; ++c)
         skipCell(p);
     return decodeCell(p);
+}
+
+void RowStore::cells(int row, CellView* out, int count) const
+{
+    const Row& r = m_rows[static_cast<size_t>(row)];
+    const std::uint8_t* p = r.size ? m_arena.data() + r.offset : nullptr;
+    for (int c = 0; c < count; ++c) {
+        CellView& cell = out[c];
+        cell = CellView();
+        if (!p || c >= m_columnCount)
+            continue;
+        switch (*p++) {
+        case kNumber:
+            cell.kind = CellView::Kind::Number;
+            cell.number = getVarint(p);
+            break;
+        case kPooled:
+            cell.kind = CellView::Kind::Text;
+            cell.text = &m_pool[getVarint(p)];
+            break;
+        case kRaw:
+            cell.kind = CellView::Kind::Text;
+            p += getVarint(p);
+            break;
+        default:
+            break;
+        }
+    }
 }
 
 void RowStore::setText(int row, int column, const QString& text)
@@ -218,22 +256,41 @@ void RowStore::encodeCell(const QString& text, std::vector<std::uint8_t>& out)
         encodeNumber(number, out);
         return;
     }
-    if (text.size() <= kPoolableLength) {
-        auto it = m_poolIndex.find(text);
-        if (it == m_poolIndex.end() && m_pool.size() < kPoolCapacity) {
-            it = m_poolIndex.insert(text, static_cast<std::uint32_t>(m_pool.size()));
-            m_pool.push_back(text);
-        }
-        if (it != m_poolIndex.end()) {
-            out.push_back(kPooled);
-            putVarint(out, it.value());
-            return;
-        }
+    if (const int index = poolIndex(text); index >= 0) {
+        out.push_back(kPooled);
+        putVarint(out, static_cast<std::uint32_t>(index));
+        return;
     }
     const QByteArray utf8 = text.toUtf8();
     out.push_back(kRaw);
     putVarint(out, static_cast<std::uint32_t>(utf8.size()));
     out.insert(out.end(), utf8.begin(), utf8.end());
+}
+
+int RowStore::poolIndex(const QString& text)
+{
+    if (text.size() > kPoolableLength)
+        return -1;
+    auto it = m_poolIndex.find(text);
+    if (it == m_poolIndex.end()) {
+        if (m_pool.size() >= kPoolCapacity)
+            return -1;
+        it = m_poolIndex.insert(text, static_cast<std::uint32_t>(m_pool.size()));
+        m_pool.push_back(text);
+    }
+    return static_cast<int>(it.value());
+}
+
+RowCell RowStore::prepareCell(const QString& text)
+{
+    std::uint32_t number = 0;
+    if (text.isEmpty())
+        return RowCell();
+    if (canonicalNumber(text, number))
+        return RowCell::number(number);
+    if (const int index = poolIndex(text); index >= 0)
+        return RowCell(RowCell::Kind::Pooled, static_cast<std::uint32_t>(index));
+    return RowCell(text);
 }
 
 void RowStore::encodeNumber(std::uint32_t value, std::vector<std::uint8_t>& out)

@@ -12,26 +12,36 @@
 #include <QHash>
 #include <vector>
 
-// One cell of a row appended whole (RowStore::appendRow): empty, a text, or
-// an unsigned number that stands for its decimal text without making it.
+// One cell of a row appended whole (RowStore::appendRow): empty, a text, an
+// unsigned number that stands for its decimal text without making it, or a
+// text the store has already taken in (RowStore::prepareCell).
 class RowCell {
 public:
     RowCell() = default;
     RowCell(const QString& text) : m_text(text) {}
-    static RowCell number(std::uint32_t value)
+    static RowCell number(std::uint32_t value) { return RowCell(Kind::Number, value); }
+    bool isEmpty() const { return m_kind == Kind::Text && m_text.isEmpty(); }
+
+    // Cells are copied once per cell of every row appended in bulk; the
+    // text is left alone when neither side has one.
+    RowCell(const RowCell&) = default;
+    RowCell& operator=(const RowCell& other)
     {
-        RowCell cell;
-        cell.m_isNumber = true;
-        cell.m_number = value;
-        return cell;
+        if (!m_text.isNull() || !other.m_text.isNull())
+            m_text = other.m_text;
+        m_value = other.m_value;
+        m_kind = other.m_kind;
+        return *this;
     }
-    bool isEmpty() const { return !m_isNumber && m_text.isEmpty(); }
 
 private:
     friend class RowStore;
+    enum class Kind : std::uint8_t { Text, Number, Pooled };
+    RowCell(Kind kind, std::uint32_t value) : m_value(value), m_kind(kind) {}
+
     QString m_text;
-    std::uint32_t m_number = 0;
-    bool m_isNumber = false;
+    std::uint32_t m_value = 0; // Number: the value; Pooled: the index in the store's pool
+    Kind m_kind = Kind::Text;
 };
 
 class RowStore {
@@ -52,12 +62,26 @@ public:
     // empty, extra ones dropped), and this item data. The row reads back as
     // one inserted at the end and then given each text with setText.
     void appendRow(const RowCell* cells, int count, std::intptr_t data);
+    // `text` as a cell to append to many rows: stored as setText would
+    // store it, but looked up once rather than for every row.
+    RowCell prepareCell(const QString& text);
     // Makes room for `rows` rows in all.
     void reserveRows(int rows) { m_rows.reserve(static_cast<size_t>(std::max(0, rows))); }
     void removeRow(int index);
     void clear();
 
     QString text(int row, int column) const;
+
+    // A cell seen without making its text.
+    struct CellView {
+        enum class Kind { Empty, Number, Text };
+        Kind kind = Kind::Empty;
+        std::uint32_t number = 0;      // Number: the cell's text is this value in decimal
+        const QString* text = nullptr; // Text: the text when the store keeps it whole, else null (see text())
+    };
+    // The first `count` cells of `row` (cells past the last column are
+    // empty), in one pass over the row's bytes; allocates nothing.
+    void cells(int row, CellView* out, int count) const;
     void setText(int row, int column, const QString& text);
     std::intptr_t data(int row) const { return m_rows[static_cast<size_t>(row)].data; }
     void setData(int row, std::intptr_t data) { m_rows[static_cast<size_t>(row)].data = data; }
@@ -74,6 +98,9 @@ private:
 
     // Appends the encoding of `text` to `out`.
     void encodeCell(const QString& text, std::vector<std::uint8_t>& out);
+    // The index of `text` in the pool, adding it when there is room; -1 when
+    // it is not kept there.
+    int poolIndex(const QString& text);
     static void encodeNumber(std::uint32_t value, std::vector<std::uint8_t>& out);
     void appendToArena(Row& row, const std::vector<std::uint8_t>& bytes);
     QString decodeCell(const std::uint8_t*& p) const;

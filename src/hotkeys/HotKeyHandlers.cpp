@@ -31,8 +31,6 @@ const HotKeyInfo kStartStop{
     "Failed to Store HotKey to Start / Stop Mouse Clicks, Last Error %u.\n"
     "Please do try another key or contact application support team with the error."};
 
-const HotKeyInfo* const kHotKeys[] = {&kGetMousePos, &kStartStop};
-
 QString withError(const char* format, unsigned error)
 {
     return QString::fromUtf8(format).replace(QStringLiteral("%u"), QString::number(error));
@@ -48,7 +46,11 @@ constexpr LPARAM kStartSignal = 2;
 
 void reportLoadFailure(CClickerDlg* dlg, const HotKeyInfo& info, const platform::Result& result)
 {
-    ShowMessageBox(dlg, withError(info.loadFailure, result.error), QString(), MB_ICONHAND);
+    // A desktop without global keys: how to bind the program's commands there.
+    if (result.error == platform::kErrorHotKeysOnlyInDesktopSettings)
+        ShowMessageBox(dlg, QString::fromStdString(result.message), QString(), MB_ICONINFORMATION);
+    else
+        ShowMessageBox(dlg, withError(info.loadFailure, result.error), QString(), MB_ICONHAND);
 }
 
 void loadHotKey(CClickerDlg* dlg, CHotKeyCtrl& control, const HotKeyInfo& info)
@@ -61,7 +63,8 @@ void loadHotKey(CClickerDlg* dlg, CHotKeyCtrl& control, const HotKeyInfo& info)
     if (virtualKey == 0)
         return;
     const platform::Result result = CHotKeyStore::Register(dlg, info.id, systemModifiers, virtualKey);
-    if (!result)
+    // A desktop without global keys is told about at Assign, not at every start.
+    if (!result && result.error != platform::kErrorHotKeysOnlyInDesktopSettings)
         reportLoadFailure(dlg, info, result);
 }
 
@@ -74,14 +77,15 @@ void assignHotKey(CClickerDlg* dlg, CHotKeyCtrl& control, const HotKeyInfo& info
         ShowMessageBox(dlg, withError(info.storeFailure, kProfileWriteError), QString(), MB_ICONHAND);
         return;
     }
-    // Both hot keys are registered again from the profile. One that cannot
-    // be (another program holds the combination, or the other hot key took
-    // it first) is said at once, as at start, rather than left to be found
-    // out when its key does nothing.
+    // Both hot keys are registered again from the profile. The one assigned
+    // here, when it cannot be (another program holds the combination, or the
+    // other hot key took it first), is said at once, as at start, rather than
+    // left to be found out when its key does nothing. The other one's failure
+    // was said when it was assigned or loaded and is not repeated.
     const std::array<platform::Result, 2> results = store.RegisterAll(dlg);
-    for (std::size_t i = 0; i < results.size(); ++i)
-        if (!results[i])
-            reportLoadFailure(dlg, *kHotKeys[i], results[i]);
+    const platform::Result& own = results[static_cast<std::size_t>(info.id - 1)];
+    if (!own)
+        reportLoadFailure(dlg, info, own);
 }
 
 // A press of the start/stop hot key. Stopping happens at once; a start
@@ -155,10 +159,12 @@ void CClickerDlg::OnClearStartStop()
 
 void CClickerDlg::CaptureCursorPos()
 {
-    const platform::Point position = platform::current().mouse().cursorPos();
+    const std::optional<platform::Point> position = ReadCursorPos();
     UpdateData(TRUE);
-    m_editEntry.m_x = static_cast<DWORD>(position.x);
-    m_editEntry.m_y = static_cast<DWORD>(position.y);
+    if (position) {
+        m_editEntry.m_x = static_cast<DWORD>(position->x);
+        m_editEntry.m_y = static_cast<DWORD>(position->y);
+    }
     UpdateData(FALSE);
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,8 @@ struct Result {
 
 // A position in screen coordinates: device pixels of the whole desktop, with
 // (0, 0) at the top left of the primary screen; may be negative on the left
-// of or above it.
+// of or above it. On Wayland: the compositor's output layout, in its logical
+// pixels.
 struct Point {
     int x = 0;
     int y = 0;
@@ -46,17 +48,29 @@ enum class ButtonAction { Down, Up };
 class Mouse {
 public:
     virtual ~Mouse() = default;
-    // The pointer's current position.
-    virtual Point cursorPos() = 0;
+    // The pointer's current position; nothing where the system does not
+    // tell it (a Wayland compositor may not), never a guess.
+    virtual std::optional<Point> cursorPos() = 0;
     // Moves the pointer; the position is taken as it is, off-screen values
     // are clamped by the system.
     virtual void setCursorPos(int x, int y) = 0;
     // Injects one button event at the pointer's current position and hands
-    // it to the system at once.
+    // it to the system at once (inside a click, see beginClick, by its end).
     virtual void button(Button button, ButtonAction action) = 0;
     // Blocks the calling thread for `ms` milliseconds (the pause inside a
-    // double click).
+    // double click). What came before it has reached the system first.
     virtual void pause(std::uint32_t ms) = 0;
+    // Called before playback starts. A back end that needs the desktop's
+    // permission to click asks for it here (the user may be asked); a
+    // failure says why, and playback does not start.
+    virtual Result beginPlayback() { return Result::success(); }
+
+    // The calls between beginClick and endClick make one click: the moves
+    // of the pointer and the button events. A back end may hold them and
+    // hand them to the system together at endClick, in their order (and
+    // before a pause). By default each goes at once.
+    virtual void beginClick() {}
+    virtual void endClick() {}
 };
 
 // Modifier bits of a hot key in the form RegisterHotKey takes them.
@@ -70,6 +84,10 @@ enum : std::uint32_t {
 // The error number Windows gives when a combination is already registered,
 // used by every back end for a combination it cannot take.
 constexpr std::uint32_t kErrorHotKeyAlreadyRegistered = 1409;
+// ERROR_CALL_NOT_IMPLEMENTED: the desktop gives programs no global keys at
+// all; it runs commands bound in its own settings instead. The result's
+// message tells the user how.
+constexpr std::uint32_t kErrorHotKeysOnlyInDesktopSettings = 120;
 
 // System-wide hot keys. A press of a registered combination calls the press
 // handler on the UI thread with the identifier, the modifiers and the
@@ -119,6 +137,16 @@ public:
     virtual Result registerFileType(const FileTypeRegistration& registration) = 0;
 };
 
+// Text values that a back end keeps between runs in the program's settings
+// (a desktop portal's restore token). The program supplies the store.
+class ValueStore {
+public:
+    virtual ~ValueStore() = default;
+    // "" when the value is absent.
+    virtual std::string value(const std::string& name) = 0;
+    virtual bool setValue(const std::string& name, const std::string& value) = 0;
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -128,6 +156,9 @@ public:
     virtual Mouse& mouse() = 0;
     virtual HotKeys& hotKeys() = 0;
     virtual Shell& shell() = 0;
+    // Where the back end keeps values between runs; not owned, and may be
+    // null (nothing is kept). Back ends that keep nothing ignore it.
+    virtual void setValueStore(ValueStore* store) { (void)store; }
 };
 
 // The platform the program runs on. Set once at start (or by a test);
@@ -135,7 +166,38 @@ public:
 Platform& current();
 void setCurrent(Platform* platform);
 
-// The back end of this build (X11 on Linux, Win32 on Windows).
+enum class Backend { X11, Wayland, Portal, Win32 };
+
+// The back end a session calls for, chosen once at start before the window
+// system library starts, since the choice also decides how the window is
+// shown.
+struct NativeChoice {
+    // Nothing: no back end can run here, and `message` says what is missing.
+    std::optional<Backend> backend;
+    // A Wayland compositor runs the desktop; it, not the X server, owns the
+    // global keys, whichever back end clicks.
+    bool waylandSession = false;
+    // The windowing platform for Qt (QT_QPA_PLATFORM) unless the user set
+    // one; empty: Qt's own choice.
+    std::string qtPlatform;
+    // When a back end was chosen: a limitation of it to tell the user once
+    // (for example that its clicks reach only X11 windows); else empty.
+    std::string message;
+};
+
+// Looks at the session (the environment, and what a Wayland compositor
+// offers) and chooses.
+NativeChoice chooseNative();
+
+// The chosen back end.
+std::unique_ptr<Platform> createNative(const NativeChoice& choice);
+// The default back end of this build (X11 on Linux, Win32 on Windows),
+// whatever the session.
 std::unique_ptr<Platform> createNative();
+
+// Asked before the toolkit starts, which aborts the process when it cannot
+// reach its display: whether the display this build's back end shows its
+// windows on can be opened. A failure's message names it and says what to do.
+Result checkDisplay();
 
 } // namespace platform

@@ -1,6 +1,7 @@
 // The sequence list's row format: the main window's operations that write a
 // click as a row and read it back.
 #include "app/CClickerDlg.h"
+#include "framework/ListView.h"
 #include "sequence/RowText.h"
 
 #include <QComboBox>
@@ -46,12 +47,33 @@ int CClickerDlg::InsertClickRow(int position, CClickEntry entry)
 
 void CClickerDlg::ReadClickRow(int row, CClickEntry& entry)
 {
-    entry.m_serial = static_cast<std::uint16_t>(rowtext::numberOrZero(m_list.GetItemText(row, 0)) & 0xFFFF);
-    entry.m_clickType = static_cast<int>(m_list.GetItemData(row));
-    entry.m_x = rowtext::numberOrZero(m_list.GetItemText(row, 2));
-    entry.m_y = rowtext::numberOrZero(m_list.GetItemText(row, 3));
-    entry.m_cursorBack = rowtext::cursorBackFromText(m_list.GetItemText(row, 4));
-    if (const auto delay = rowtext::leadingNumber(m_list.GetItemText(row, 5)))
+    // The cells are read as the store keeps them: a number cell is the
+    // number its text would parse to, and only a text the store does not
+    // keep whole is made to be parsed. Playback reads two rows per click,
+    // and saving reads every row, so this makes no text where it can.
+    const RowStore& store = m_list.Model()->store();
+    const bool valid = row >= 0 && row < store.rowCount();
+    RowStore::CellView cells[6];
+    if (valid)
+        store.cells(row, cells, 6);
+    const auto withText = [&](int column, auto&& read) {
+        const RowStore::CellView& cell = cells[column];
+        if (cell.kind == RowStore::CellView::Kind::Text)
+            return cell.text ? read(*cell.text) : read(store.text(row, column));
+        return read(QString());
+    };
+    const auto number = [&](int column) -> std::optional<std::uint32_t> {
+        if (cells[column].kind == RowStore::CellView::Kind::Number)
+            return cells[column].number;
+        return withText(column, [](const QString& text) { return rowtext::leadingNumber(text); });
+    };
+
+    entry.m_serial = static_cast<std::uint16_t>(number(0).value_or(0) & 0xFFFF);
+    entry.m_clickType = valid ? static_cast<int>(store.data(row)) : 0;
+    entry.m_x = number(2).value_or(0);
+    entry.m_y = number(3).value_or(0);
+    entry.m_cursorBack = withText(4, [](const QString& text) { return rowtext::cursorBackFromText(text); });
+    if (const auto delay = number(5))
         entry.m_delay = *delay;
 }
 

@@ -37,7 +37,7 @@ QString cursorBackText(int cursorBack)
 
 int cursorBackFromText(const QString& text)
 {
-    return text.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0 ? 1 : 0;
+    return text.size() == 3 && text.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0 ? 1 : 0;
 }
 
 QString clickTypeText(int clickType)

@@ -1,5 +1,6 @@
-// The command line, Linux style: one optional file, --help, --version, and
-// `--` before a file whose name starts with '-'.
+// The command line, Linux style: one optional file, --help, --version,
+// --toggle or --capture alone, and `--` before a file whose name starts with
+// '-'; and the commands of the control socket.
 #include "app/CommandLine.h"
 #include "support/TestEnvironment.h"
 
@@ -10,6 +11,7 @@ class CommandLineTest : public QObject {
 private slots:
     void parse_data();
     void parse();
+    void controlCommands();
 };
 
 void CommandLineTest::parse_data()
@@ -23,6 +25,7 @@ void CommandLineTest::parse_data()
     const int help = static_cast<int>(CommandLine::Action::Help);
     const int version = static_cast<int>(CommandLine::Action::Version);
     const int error = static_cast<int>(CommandLine::Action::Error);
+    const int control = static_cast<int>(CommandLine::Action::Control);
     QTest::newRow("nothing: normal start") << QStringList{} << start << false << QString();
     QTest::newRow("a file: auto-run") << QStringList{"plan.tpx"} << start << true << "plan.tpx";
     QTest::newRow("absolute path is a file") << QStringList{"/home/a.tpx"} << start << true << "/home/a.tpx";
@@ -37,6 +40,14 @@ void CommandLineTest::parse_data()
     QTest::newRow("unknown option") << QStringList{"-p"} << error << false << QString();
     QTest::newRow("unknown long option") << QStringList{"--play", "a.tpx"} << error << false << QString();
     QTest::newRow("two files") << QStringList{"a.tpx", "b.tpx"} << error << false << QString();
+    QTest::newRow("toggle") << QStringList{"--toggle"} << control << false << QString();
+    QTest::newRow("capture") << QStringList{"--capture"} << control << false << QString();
+    QTest::newRow("help wins over toggle") << QStringList{"--toggle", "--help"} << help << false << QString();
+    QTest::newRow("toggle after double dash is a file") << QStringList{"--", "--toggle"} << start << true << "--toggle";
+    QTest::newRow("toggle and capture") << QStringList{"--toggle", "--capture"} << error << false << QString();
+    QTest::newRow("toggle twice") << QStringList{"--toggle", "--toggle"} << error << false << QString();
+    QTest::newRow("toggle with a file") << QStringList{"a.tpx", "--toggle"} << error << false << QString();
+    QTest::newRow("capture with a dashed file") << QStringList{"--capture", "--", "-a"} << error << false << QString();
 }
 
 void CommandLineTest::parse()
@@ -50,6 +61,24 @@ void CommandLineTest::parse()
     QCOMPARE(c.autoRun, autoRun);
     QCOMPARE(c.file, file);
     QCOMPARE(c.error.isEmpty(), c.action != CommandLine::Action::Error);
+}
+
+void CommandLineTest::controlCommands()
+{
+    for (const ControlCommand command : {ControlCommand::Toggle, ControlCommand::Capture}) {
+        const QString option = ControlOptionName(command);
+        QCOMPARE(ParseCommandLine({option}).command, command);
+        QVERIFY(UsageText().contains(option));
+        // What the sending end writes is what the socket's end reads.
+        const QByteArray line = ControlCommandLine(command);
+        QVERIFY(line.endsWith('\n'));
+        QCOMPARE(ParseControlCommand(line.chopped(1)), std::optional<ControlCommand>(command));
+    }
+    QCOMPARE(HotKeyOf(ControlCommand::Capture), 1);
+    QCOMPARE(HotKeyOf(ControlCommand::Toggle), 2);
+    for (const QByteArray& other : {QByteArray(), QByteArray("Toggle"), QByteArray("toggle "), QByteArray("--toggle"),
+                                    QByteArray("capture\n"), QByteArray("toggle\0", 7), QByteArray("start")})
+        QVERIFY2(!ParseControlCommand(other), other.constData());
 }
 
 QUORVEL_TEST_MAIN_CORE(CommandLineTest)

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QMenu>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -27,6 +28,13 @@ void closeNextModalWith(Qt::Key key, bool* seen)
     });
 }
 
+// Gives control `id` the focus as Tab would and presses `key` there.
+void pressIn(CClickerDlg& dlg, int id, Qt::Key key)
+{
+    dlg.GetDlgItem(id)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), key);
+}
+
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -37,6 +45,7 @@ private slots:
     void failedRegistrationIsReportedOnceAndStartGoesOn();
     void windowMenuEndsWithAbout();
     void aboutBoxClosesWithOkAndEsc();
+    void enterPressesTheFocusedButtonElseAdd();
     void postedMessagesRunAfterTheCurrentHandler();
     void destroyReleasesHotKeysAndQuits();
 };
@@ -117,6 +126,38 @@ void MainWindowTest::aboutBoxClosesWithOkAndEsc()
     dlg.SendMessage(WM_SYSCOMMAND, 0x0013, 0); // any command 0x0010..0x001F
     QVERIFY(seen);
     QVERIFY(dlg.IsWindow()); // the main window is untouched
+}
+
+void MainWindowTest::enterPressesTheFocusedButtonElseAdd()
+{
+    DialogFixture f;
+    f.start();
+    CClickerDlg& dlg = f.dlg();
+    dlg.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    auto* add = qobject_cast<QPushButton*>(dlg.GetDlgItem(IDC_ADD));
+    auto* start = qobject_cast<QPushButton*>(dlg.GetDlgItem(IDC_START_STOP));
+    setControlText(dlg, IDC_DELAY, QStringLiteral("60000"));
+    pressIn(dlg, IDC_X, Qt::Key_Return);
+    QCOMPARE(dlg.m_list.GetItemCount(), 1);
+
+    // The focused push button is the default one: Start, then Stop.
+    dlg.m_modified = 0;
+    pressIn(dlg, IDC_START_STOP, Qt::Key_Return);
+    QVERIFY(dlg.m_bRunning && start->isDefault() && !add->isDefault());
+    pressIn(dlg, IDC_START_STOP, Qt::Key_Enter);
+    QVERIFY(!dlg.m_bRunning);
+    QCOMPARE(dlg.m_list.GetItemCount(), 1);
+    QCOMPARE(dlg.m_modified, 0);
+    pressIn(dlg, IDC_DELETE, Qt::Key_Return);
+    QCOMPARE(dlg.m_list.GetItemCount(), 0);
+
+    // Elsewhere Add takes Enter and the default look back.
+    pressIn(dlg, IDC_CLICK_TYPE, Qt::Key_Return);
+    QVERIFY(add->isDefault() && !start->isDefault());
+    QCOMPARE(dlg.m_list.GetItemCount(), 1);
+    pressIn(dlg, IDC_DELETE_ALL, Qt::Key_Space);
+    QCOMPARE(dlg.m_list.GetItemCount(), 0);
 }
 
 void MainWindowTest::postedMessagesRunAfterTheCurrentHandler()

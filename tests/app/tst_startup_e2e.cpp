@@ -1,5 +1,6 @@
-// The real program: its command line, a start without a display, and on a
-// private X server one centred main window that Esc closes with exit code 0.
+// The real program: its command line, a start without a display or with a
+// dead one, and on a private X server one centred main window that Esc
+// closes with exit code 0.
 #include "support/BoundedProcess.h"
 #include "support/Desktop.h"
 #include "support/TestEnvironment.h"
@@ -14,7 +15,7 @@ class StartupTest : public QObject {
 private slots:
     void helpAndVersion();
     void unknownOptionIsAnError();
-    void noDisplayIsSaidInOneLine();
+    void noDisplayOrADeadOneIsSaidInOneLine();
     void oneCentredWindowThatEscCloses();
     void serverWithoutXTestIsSaidPlainly();
 };
@@ -38,7 +39,7 @@ void StartupTest::unknownOptionIsAnError()
     QVERIFY(out.standardError.startsWith("quorvel: unknown option '--bogus'\nUsage: quorvel [FILE]"));
 }
 
-void StartupTest::noDisplayIsSaidInOneLine()
+void StartupTest::noDisplayOrADeadOneIsSaidInOneLine()
 {
     qunsetenv("DISPLAY");
     qunsetenv("QT_QPA_PLATFORM");
@@ -47,6 +48,16 @@ void StartupTest::noDisplayIsSaidInOneLine()
     QCOMPARE(out.exitCode, 1);
     QCOMPARE(out.standardError.count('\n'), 1);
     QVERIFY(out.standardError.contains("no X display"));
+
+    // A display that is named but has no server: the program's own message,
+    // not the toolkit's abort.
+    qputenv("DISPLAY", ":4999");
+    const ProcessOutput dead = runBounded(programPath(), {});
+    QVERIFY(dead.finished);
+    QCOMPARE(dead.exitCode, 1);
+    QCOMPARE(dead.standardError.count('\n'), 1);
+    QVERIFY2(dead.standardError.startsWith("quorvel: cannot open the X display \":4999\""),
+             dead.standardError.constData());
 }
 
 void StartupTest::oneCentredWindowThatEscCloses()

@@ -58,14 +58,10 @@ private slots:
 
 private:
     // Starts the program and waits for its main window.
-    bool startProgram(const QStringList& arguments = {});
-    // Adds a row through the window's fields and Enter.
-    bool addRow(int x, int y, int delay);
+    bool startProgram();
 
     std::unique_ptr<XvfbServer> m_server;
-    std::unique_ptr<BoundedProcess> m_program;
-    QString m_window;
-    QRect m_geometry;
+    std::unique_ptr<RunningProgram> m_program;
 };
 
 void HotKeysEndToEndTest::initTestCase()
@@ -85,35 +81,17 @@ void HotKeysEndToEndTest::cleanupTestCase()
     m_server.reset();
 }
 
-bool HotKeysEndToEndTest::startProgram(const QStringList& arguments)
+bool HotKeysEndToEndTest::startProgram()
 {
-    m_program = std::make_unique<BoundedProcess>();
-    m_program->discardStandardOutput();
-    if (!m_program->start(programPath(), arguments))
-        return false;
-    const auto window = waitForWindow(kMainWindowPattern);
-    if (!window)
-        return false;
-    m_window = *window;
-    const auto geometry = windowGeometry(m_window);
-    if (!geometry)
-        return false;
-    m_geometry = *geometry;
-    return focusWindow(m_window);
-}
-
-bool HotKeysEndToEndTest::addRow(int x, int y, int delay)
-{
-    const WindowPoints w(m_geometry);
-    return typeInto(w.at(94, 27), QString::number(x)) && typeInto(w.at(94, 44), QString::number(y)) &&
-           typeInto(w.at(172, 75), QString::number(delay)) && keys({"Return"});
+    m_program = std::make_unique<RunningProgram>();
+    return m_program->start();
 }
 
 void HotKeysEndToEndTest::startStopHotKeyPlaysAndStops()
 {
     QVERIFY(writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n"));
     QVERIFY2(startProgram(), "the main window did not appear");
-    QVERIFY(addRow(400, 100, 300));
+    QVERIFY(m_program->addRow(400, 100, 300));
     ClickRecorder recorder;
     ClickRecorder::Options options;
     options.area = kClickStrip;
@@ -128,7 +106,7 @@ void HotKeysEndToEndTest::startStopHotKeyPlaysAndStops()
     recorder.collectFor(500); // a click already on its way when the key came
     events = recorder.collectFor(1000);
     QVERIFY2(events.empty(), qPrintable(describe(events)));
-    QVERIFY(m_program->isRunning()); // a stop by the hot key does not close the window
+    QVERIFY(m_program->process().isRunning()); // a stop by the hot key does not close the window
 
     // And it starts again.
     QVERIFY(keys({"ctrl+alt+s"}));
@@ -141,9 +119,9 @@ void HotKeysEndToEndTest::startWaitsForTheModifiersToBeLetGo()
     QVERIFY(writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n"));
     QVERIFY2(startProgram(), "the main window did not appear");
     // The first row comes at once after the start; the run stops after both.
-    QVERIFY(addRow(400, 100, 0));
-    QVERIFY(addRow(500, 100, 300));
-    QVERIFY(typeInto(WindowPoints(m_geometry).at(375, 78), QStringLiteral("1")));
+    QVERIFY(m_program->addRow(400, 100, 0));
+    QVERIFY(m_program->addRow(500, 100, 300));
+    QVERIFY(m_program->setRepeatCount(1));
     ClickRecorder recorder;
     ClickRecorder::Options options;
     options.area = kClickStrip;
@@ -165,7 +143,7 @@ void HotKeysEndToEndTest::captureHotKeyAssignedInTheWindow()
 {
     QVERIFY(writeProfile(""));
     QVERIFY2(startProgram(), "the main window did not appear");
-    const WindowPoints w(m_geometry);
+    const WindowPoints w = m_program->points();
 
     // Assign Ctrl+Alt+G: into the field, then its Assign button.
     QVERIFY(click(w.at(163, 273)));
@@ -179,7 +157,7 @@ void HotKeysEndToEndTest::captureHotKeyAssignedInTheWindow()
         QVERIFY(!other.hold(QStringLiteral("ctrl+alt+g")));
         QCOMPARE(other.lastLine(), QStringLiteral("refused"));
     }
-    QVERIFY(typeInto(w.at(375, 78), QStringLiteral("1")));
+    QVERIFY(m_program->setRepeatCount(1));
 
     // Point, press, Enter (Add); the second time with Num Lock on. The
     // pointer stays put until the program has taken the position.
@@ -216,9 +194,9 @@ void HotKeysEndToEndTest::combinationHeldElsewhereIsReportedAtStart()
     KeyHolder other;
     QVERIFY2(other.hold(QStringLiteral("ctrl+alt+s")), qPrintable(other.lastLine()));
     QVERIFY(writeProfile("StopMouseClicks%20Key=83\nStopMouseClicks%20Mod=3\n"));
-    m_program = std::make_unique<BoundedProcess>();
-    m_program->discardStandardOutput();
-    QVERIFY2(m_program->start(programPath(), {}), qPrintable(m_program->errorString()));
+    BoundedProcess program;
+    program.discardStandardOutput();
+    QVERIFY2(program.start(programPath(), {}), qPrintable(program.errorString()));
 
     // The message comes while the window is being made, before it shows.
     const auto box = waitForWindow(QStringLiteral("^Quorvel$"));

@@ -46,6 +46,7 @@ private slots:
     void closeAfterChangesAnsweredYesSavesToTheCurrentFile();
     void closeStaysOpenWhenTheSaveDoesNotHappen_data();
     void closeStaysOpenWhenTheSaveDoesNotHappen();
+    void escAfterChangesAsksLikeTheCloseBox();
     void loadOverUnsavedChangesAsksFirst();
     void failedOrCancelledSaveCallsOffTheLoad();
     void droppingTheCurrentFileAfterSavingShowsWhatWasSaved();
@@ -159,6 +160,25 @@ void CloseDropTest::closeStaysOpenWhenTheSaveDoesNotHappen()
     QVERIFY(dlg.IsWindow());
     QCOMPARE(dlg.m_modified, 1);
     QCOMPARE(dlg.m_list.GetItemCount(), 2);
+}
+
+void CloseDropTest::escAfterChangesAsksLikeTheCloseBox()
+{
+    DialogFixture f;
+    f.start();
+    CClickerDlg& dlg = f.dlg();
+    addRows(dlg, kNew);
+
+    f.boxes.answerNext(IDCANCEL); // the question closed without an answer
+    QTest::keyClick(dlg.GetDlgItem(IDC_X), Qt::Key_Escape);
+    QCOMPARE(f.boxes.texts(), QStringList{kQuestion});
+    QVERIFY(dlg.IsWindow());
+    QCOMPARE(dlg.m_modified, 1);
+
+    f.boxes.answerNext(IDNO);
+    QTest::keyClick(dlg.GetDlgItem(IDC_X), Qt::Key_Escape);
+    QCOMPARE(f.boxes.texts(), (QStringList{kQuestion, kQuestion}));
+    QVERIFY(!dlg.IsWindow());
 }
 
 void CloseDropTest::loadOverUnsavedChangesAsksFirst()

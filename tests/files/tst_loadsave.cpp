@@ -39,6 +39,19 @@ const QByteArray kExample = QByteArray::fromHex("01000000"
                                                 "02000000"
                                                 "0100");
 
+// Written by hand: repeat count 3 and two clicks, the first with a
+// cursor-back value of 7, two different Y values and serial 0x1234, the
+// second with every byte of its delay different; three bytes after them.
+const QByteArray kHandWritten = QByteArray::fromHex("02000000 03000000"
+                                                    "07000000 fa000000 0a000000 0b000000 0c000000 01000000 3412"
+                                                    "00000000 04030201 ffffffff 05000000 05000000 03000000 0900"
+                                                    "aabbcc");
+// What the program saves after loading it: cursor back as 1, the second Y
+// in both places, the rows numbered from 1, nothing after the records.
+const QByteArray kHandWrittenSaved = QByteArray::fromHex("02000000 03000000"
+                                                         "01000000 fa000000 0a000000 0c000000 0c000000 01000000 0100"
+                                                         "00000000 04030201 ffffffff 05000000 05000000 03000000 0200");
+
 void addRows(CClickerDlg& dlg, const std::vector<CClickEntry>& entries)
 {
     for (const CClickEntry& e : entries)
@@ -86,11 +99,13 @@ private slots:
     void missingNameBecomesTheCurrentFile();
     void saveAfterLoadWritesWithoutAsking();
     void loadFillsTheListNumberedFromOne();
+    void handWrittenFileLoadsAndSavesByteForByte();
     void loadOfShortAndOddFiles_data();
     void loadOfShortAndOddFiles();
     void otherNamesAreNotLoaded();
     void loadButtonUsesTheOpenDialog();
     void commandLineFileIsLoadedWithoutQuestions();
+    void unattendedRunWithNothingToPlayEnds();
     void realDialogsAreSetUpForSequenceFiles();
 };
 
@@ -256,6 +271,26 @@ void LoadSaveTest::loadFillsTheListNumberedFromOne()
     QVERIFY(f.boxes.shown.empty());
 }
 
+void LoadSaveTest::handWrittenFileLoadsAndSavesByteForByte()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("hand.tpx"));
+    QVERIFY(writeBytes(path, kHandWritten));
+    DialogFixture f;
+    f.start();
+    CClickerDlg& dlg = f.dlg();
+    QCOMPARE(dlg.LoadSequenceFile(path), 1);
+    QCOMPARE(listContents(dlg), (QStringList{
+                                    "1|Single Right Click|10|12|Yes|250|1",
+                                    "2|Double Right Click|4294967295|5|No|16909060|3",
+                                }));
+    QCOMPARE(dlg.m_repeatCount, 3);
+
+    dlg.OnSaveClicks();
+    QCOMPARE(readBytes(path), kHandWrittenSaved);
+    QVERIFY(f.boxes.shown.empty());
+}
+
 void LoadSaveTest::loadOfShortAndOddFiles_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -382,6 +417,20 @@ void LoadSaveTest::commandLineFileIsLoadedWithoutQuestions()
     QCOMPARE(dlg.m_filePath, path);
     QCOMPARE(dlg.m_modified, 0);
     QVERIFY(f.boxes.shown.empty());
+}
+
+void LoadSaveTest::unattendedRunWithNothingToPlayEnds()
+{
+    // The header is whole, the one record it states is not.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cut.tpx"));
+    QVERIFY(writeBytes(path, header(1, 1) + record(kThree[0]).left(25)));
+    DialogFixture f;
+    QVERIFY(!f.start({path}));
+    QCOMPARE(f.boxes.texts(), QStringList{"\"" + QDir::toNativeSeparators(path) +
+                                          "\" ends early: 0 of the 1 clicks it lists could be read.\nNothing is played."});
+    QCOMPARE(f.boxes.shown[0].timeoutMs, CClickerApp::kUnattendedBoxTimeoutMs);
+    QVERIFY(!f.dlg().IsWindow());
 }
 
 // Without a test's answers the real QFileDialog comes up; a timer plays the

@@ -46,7 +46,7 @@ class ReadOnlyFilesTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void saveIntoAReadOnlyFolderKeepsTheFile();
+    void saveIntoAReadOnlyFolderWritesTheFileInPlace();
     void saveOverAReadOnlyFileKeepsIt();
     void unreadableFileKeepsTheList();
 };
@@ -57,29 +57,33 @@ void ReadOnlyFilesTest::initTestCase()
         QSKIP("permissions do not bind root; ctest runs this test as an unprivileged user");
 }
 
-void ReadOnlyFilesTest::saveIntoAReadOnlyFolderKeepsTheFile()
+void ReadOnlyFilesTest::saveIntoAReadOnlyFolderWritesTheFileInPlace()
 {
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("sub"));
     QVERIFY(QDir().mkdir(folder));
     const QString path = folder + QStringLiteral("/plan.tpx");
-    const QByteArray before = numberedSequenceBytes(0, {makeEntry(1, 1)});
-    QVERIFY(writeBytes(path, before)); // the file itself stays writable
+    QVERIFY(writeBytes(path, numberedSequenceBytes(0, {makeEntry(1, 1)}))); // the file itself stays writable
     DialogFixture f;
     f.start();
     CClickerDlg& dlg = f.dlg();
     QCOMPARE(dlg.LoadSequenceFile(path), 1);
     dlg.InsertClickRow(-1, makeEntry(2, 2));
 
-    {
-        ScopedPermissions readOnly(folder, kReadOnlyFolder);
-        QVERIFY(readOnly.ok());
-        dlg.OnSaveClicks();
-    }
-    QCOMPARE(f.boxes.texts(), QStringList{kSaveFailed});
-    QCOMPARE(readBytes(path), before);
+    ScopedPermissions readOnly(folder, kReadOnlyFolder);
+    QVERIFY(readOnly.ok());
+    dlg.OnSaveClicks();
+    QVERIFY(f.boxes.shown.empty());
+    QCOMPARE(readBytes(path), numberedSequenceBytes(0, {makeEntry(1, 1), makeEntry(2, 2)}));
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"plan.tpx"});
-    QCOMPARE(dlg.m_modified, 1);
+    QCOMPARE(dlg.m_modified, 0);
+
+    // A new file cannot be made there.
+    dlg.m_filePath = folder + QStringLiteral("/new.tpx");
+    dlg.m_modified = 1;
+    QVERIFY(!dlg.SaveSequence());
+    QCOMPARE(f.boxes.texts(), QStringList{kSaveFailed});
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"plan.tpx"});
 }
 
 void ReadOnlyFilesTest::saveOverAReadOnlyFileKeepsIt()

@@ -19,6 +19,8 @@
 #include <QRegularExpressionValidator>
 #include <QtTest>
 
+#include <cmath>
+
 using namespace quorvel::test;
 
 namespace {
@@ -96,6 +98,14 @@ QString textOf(QWidget* w)
     return QString();
 }
 
+// Dialog units in pixels, each rounded to the nearest pixel on its own.
+QRect pixelsOf(const DialogUnits& units, int x, int y, int cx, int cy)
+{
+    const auto px = [&](int v) { return int(std::lround(v * units.baseX() / 4.0)); };
+    const auto py = [&](int v) { return int(std::lround(v * units.baseY() / 8.0)); };
+    return QRect(px(x), py(y), px(cx), py(cy));
+}
+
 // The dialog's controls in template order; they must be all its widgets
 // (menus are not controls).
 QList<QWidget*> controlsOf(CDialog* dialog)
@@ -131,8 +141,11 @@ void DialogTemplateTest::dialogUnitsFollowTheFont()
     const DialogUnits units = DialogUnits::forFont(font);
     QCOMPARE(units.baseX(), (letters / 26 + 1) / 2);
     QCOMPARE(units.baseY(), m.height());
-    const DialogUnits windows(6, 13); // a common Windows dialog font
-    QCOMPARE(windows.toPixels(7, 7, 406, 83), QRect(10, 11, 609, 134));
+    // A common Windows dialog font; halves and more round up.
+    const DialogUnits windows(6, 13);
+    QCOMPARE(windows.toPixels(7, 7, 406, 83), QRect(11, 11, 609, 135));
+    QCOMPARE(windows.toPixels(21, 38, 62, 8), QRect(32, 62, 93, 13));
+    QCOMPARE(windows.toPixels(-7, -3, 0, 1), QRect(-11, -5, 0, 2));
 }
 
 void DialogTemplateTest::mainWindowHasEveryControlInPlace()
@@ -141,7 +154,7 @@ void DialogTemplateTest::mainWindowHasEveryControlInPlace()
     f.start();
     CClickerDlg& dlg = f.dlg();
     const DialogUnits units = DialogUnits::forFont(dlg.font());
-    QCOMPARE(dlg.size(), QSize(units.toPixelsX(420), units.toPixelsY(315)));
+    QCOMPARE(dlg.size(), pixelsOf(units, 0, 0, 420, 315).size());
 
     const QList<QWidget*> controls = controlsOf(&dlg);
     QCOMPARE(controls.size(), 34);
@@ -154,7 +167,7 @@ void DialogTemplateTest::mainWindowHasEveryControlInPlace()
             QCOMPARE(dlg.GetDlgItem(e.id), w);
         if (e.kind != Edit && e.kind != HotKey && e.kind != Combo && e.kind != List)
             QCOMPARE(textOf(w), QString::fromUtf8(e.text));
-        const QRect expected = units.toPixels(e.x, e.y, e.cx, e.cy);
+        const QRect expected = pixelsOf(units, e.x, e.y, e.cx, e.cy);
         QCOMPARE(w->pos(), expected.topLeft());
         QCOMPARE(w->width(), expected.width());
         if (e.kind != Combo) // a closed combo box is one line high
@@ -246,8 +259,8 @@ void DialogTemplateTest::aboutBox()
     QVERIFY(!qobject_cast<QLabel*>(controls[3])->text().isEmpty());
     QVERIFY(about.windowTitle().startsWith(QLatin1String("About Quorvel Software Utility")));
     const DialogUnits units = DialogUnits::forFont(about.font());
-    QCOMPARE(about.size(), QSize(units.toPixelsX(251), units.toPixelsY(71)));
-    QCOMPARE(ok->geometry(), units.toPixels(174, 43, 70, 21));
+    QCOMPARE(about.size(), pixelsOf(units, 0, 0, 251, 71).size());
+    QCOMPARE(ok->geometry(), pixelsOf(units, 174, 43, 70, 21));
 }
 
 QUORVEL_TEST_MAIN(DialogTemplateTest)

@@ -17,6 +17,7 @@ class ListModelTest : public QObject {
 private slots:
     void appendsAreAnnouncedOnceAfterTheHandler();
     void randomEditsKeepModelAndViewInStep();
+    void followingShowsOncePerFrameAndKeepsOrder();
 };
 
 void ListModelTest::appendsAreAnnouncedOnceAfterTheHandler()
@@ -96,6 +97,43 @@ void ListModelTest::randomEditsKeepModelAndViewInStep()
         QCOMPARE(list.GetItemText(r, 0), reference[r]);
         QCOMPARE(view.model()->index(r, 0).data().toString(), reference[r]);
     }
+}
+
+// Playback moves the highlight at every click; the view is told at most once
+// a frame, and what it is told is what an immediate selection would give.
+void ListModelTest::followingShowsOncePerFrameAndKeepsOrder()
+{
+    ListView view;
+    view.resize(200, 120);
+    view.show();
+    CListCtrl list;
+    list.Attach(&view);
+    list.InsertColumn(0, QStringLiteral("A"), 0, 40);
+    for (int i = 0; i < 100; ++i)
+        list.InsertItem(i, QString::number(i));
+    QCoreApplication::processEvents();
+    QSignalSpy selected(view.selectionModel(), &QItemSelectionModel::selectionChanged);
+    for (int i = 0; i < 60; ++i)
+        QVERIFY(list.FollowItem(i));
+    QVERIFY2(selected.count() < 10, qPrintable(QString::number(selected.count())));
+    QCOMPARE(list.GetNextItem(-1, LVNI_SELECTED), 59); // a reader sees the last one at once
+    const QModelIndex last = view.model()->index(59, 0);
+    QTRY_VERIFY(view.viewport()->rect().contains(view.visualRect(last))); // and it is scrolled to
+
+    // A move still held back when a row above it goes is applied first.
+    list.FollowItem(5);
+    list.FollowItem(10);
+    QVERIFY(list.DeleteItem(0));
+    QCOMPARE(list.GetNextItem(-1, LVNI_SELECTED), 9);
+    // A list emptied drops it; rows that come later are not selected.
+    list.FollowItem(20);
+    list.FollowItem(30);
+    list.DeleteAllItems();
+    for (int i = 0; i < 40; ++i)
+        list.InsertItem(i, QString::number(i));
+    QTest::qWait(50);
+    QCOMPARE(list.GetNextItem(-1, LVNI_SELECTED), -1);
+    QVERIFY(!list.FollowItem(40)); // no such row
 }
 
 QUORVEL_TEST_MAIN(ListModelTest)

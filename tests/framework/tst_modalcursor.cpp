@@ -1,5 +1,6 @@
 // A message box opened by a busy handler shows the normal pointer; the wait
-// cursor comes back when it closes, and goes when the handler is done.
+// cursor comes back when it closes, and goes when the handler is done. A box
+// given a time limit closes by itself with its default answer.
 #include "framework/CWinApp.h"
 #include "framework/MessageBox.h"
 #include "support/TestEnvironment.h"
@@ -13,6 +14,7 @@ class ModalCursorTest : public QObject {
     Q_OBJECT
 private slots:
     void arrowOverAModalBoxOfABusyHandler();
+    void boxWithATimeLimitClosesByItself();
 };
 
 void ModalCursorTest::arrowOverAModalBoxOfABusyHandler()
@@ -32,6 +34,16 @@ void ModalCursorTest::arrowOverAModalBoxOfABusyHandler()
     QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     app.EndWaitCursor();
     QVERIFY(!QApplication::overrideCursor());
+}
+
+void ModalCursorTest::boxWithATimeLimitClosesByItself()
+{
+    // Should the limit not work, No is pressed a while later instead.
+    QTimer::singleShot(5000, [] {
+        if (QWidget* box = QApplication::activeModalWidget())
+            QTest::keyClick(box, Qt::Key_N);
+    });
+    QCOMPARE(ShowMessageBox(nullptr, QStringLiteral("Nobody answers"), QString(), MB_YESNO, 100), int(IDYES));
 }
 
 QUORVEL_TEST_MAIN(ModalCursorTest)

@@ -87,6 +87,8 @@ private slots:
     void heldCombinationAtStartIsReportedBeforeTheWindowShows();
     void assignOfAHeldCombinationIsReported();
     void captureFillsXAndYAndTakesTheOtherFields();
+    void captureWithoutAPositionKeepsXAndYAndSaysSoOnce();
+    void desktopWithoutGlobalKeysSaysHowAtAssignOnly();
     void captureShowsTheWindowOnlyWhenAsked_data();
     void captureShowsTheWindowOnlyWhenAsked();
     void startSignalMarksTheRunAPressDoesNot();
@@ -263,6 +265,15 @@ void HotKeysTest::assignOfAHeldCombinationIsReported()
     QCOMPARE(f.boxes.texts(), QStringList{kStartStopLoad});
     QCOMPARE(hotKeys.registered[1], std::make_pair(kCtrlAlt, std::uint32_t('G')));
     QVERIFY(!hotKeys.isRegistered(2));
+
+    // Assign and Clear of hot key 1 say nothing of hot key 2, still refused.
+    f.boxes.clear();
+    hotKeys.holdElsewhere(kCtrlAlt, 'G');
+    typeHotKey(dlg, IDC_HOTKEY_GET_MOUSE_POS, Qt::Key_H, Qt::ControlModifier | Qt::AltModifier);
+    clickButton(dlg, IDC_ASSIGN_GET_MOUSE_POS);
+    clickButton(dlg, IDC_CLEAR_GET_MOUSE_POS);
+    QVERIFY(f.boxes.shown.empty());
+    QVERIFY(!hotKeys.isRegistered(2));
 }
 
 void HotKeysTest::captureFillsXAndYAndTakesTheOtherFields()
@@ -295,6 +306,48 @@ void HotKeysTest::captureFillsXAndYAndTakesTheOtherFields()
     QCOMPARE(dlg.GetDlgItemText(IDC_X), QStringLiteral("600"));
     QCOMPARE(dlg.m_repeatCount, 3);
     QVERIFY(dlg.m_bRunning);
+}
+
+void HotKeysTest::captureWithoutAPositionKeepsXAndYAndSaysSoOnce()
+{
+    QVERIFY(writeProfile("GetMousePos%20Key=80\nGetMousePos%20Mod=3\n"));
+    DialogFixture f;
+    f.start();
+    CClickerDlg& dlg = f.dlg();
+    setControlText(dlg, IDC_X, QStringLiteral("17"));
+    setControlText(dlg, IDC_REPEAT_COUNT, QStringLiteral("4"));
+    f.platform.mouse().positionKnown = false;
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(f.platform.hotKeys().press(1));
+        processPostedEvents();
+    }
+    QCOMPARE(dlg.GetDlgItemText(IDC_X), QStringLiteral("17"));
+    QCOMPARE(dlg.GetDlgItemText(IDC_Y), QStringLiteral("0"));
+    QCOMPARE(dlg.m_repeatCount, 4); // the other fields are still taken over
+    QCOMPARE(f.boxes.texts().size(), 1);
+    QVERIFY2(f.boxes.texts().front().contains("cannot be read"), qPrintable(f.boxes.texts().front()));
+}
+
+void HotKeysTest::desktopWithoutGlobalKeysSaysHowAtAssignOnly()
+{
+    // A stored hot key at start: nothing said then.
+    QVERIFY(writeProfile("GetMousePos%20Key=80\nGetMousePos%20Mod=3\n"));
+    DialogFixture f;
+    const platform::Result refusal =
+        platform::Result::failure(platform::kErrorHotKeysOnlyInDesktopSettings, "bind quorvel --toggle there");
+    f.platform.hotKeys().refuseAll = refusal;
+    f.start();
+    CClickerDlg& dlg = f.dlg();
+    QVERIFY(f.boxes.shown.empty());
+
+    typeHotKey(dlg, IDC_HOTKEY_START_STOP, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+    clickButton(dlg, IDC_ASSIGN_START_STOP);
+    QCOMPARE(profileValue(QStringLiteral("StopMouseClicks Key")), QStringLiteral("83"));
+    QVERIFY(!f.boxes.shown.empty());
+    for (const MessageBoxRequest& box : f.boxes.shown) {
+        QCOMPARE(box.text, QStringLiteral("bind quorvel --toggle there"));
+        QCOMPARE(box.type & MB_ICONMASK, UINT(MB_ICONINFORMATION));
+    }
 }
 
 void HotKeysTest::captureShowsTheWindowOnlyWhenAsked_data()

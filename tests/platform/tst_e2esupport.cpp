@@ -179,6 +179,9 @@ void TestE2eSupport::recordedEventLines_data()
     QTest::newRow("press") << QByteArray("press 1 300 200 123456") << true << "press 1 300 200 123456";
     QTest::newRow("release sent") << QByteArray("release 3 0 5 7 sent") << true << "release 3 0 5 7 sent";
     QTest::newRow("key") << QByteArray("keypress 39 10 10 99") << true << "keypress 39 10 10 99";
+    QTest::newRow("arrival") << QByteArray("press 1 2 3 4 us=1234567") << true << "press 1 2 3 4 us=1234567";
+    QTest::newRow("sent, arrival") << QByteArray("release 1 2 3 4 sent us=9") << true << "release 1 2 3 4 sent us=9";
+    QTest::newRow("bad arrival") << QByteArray("press 1 2 3 4 us=soon") << false << "";
     QTest::newRow("ready") << QByteArray("ready") << false << "";
     QTest::newRow("unknown kind") << QByteArray("motion 1 2 3 4") << false << "";
     QTest::newRow("missing field") << QByteArray("press 1 2 3") << false << "";

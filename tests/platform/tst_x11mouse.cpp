@@ -60,6 +60,7 @@ private slots:
     void setPositionsReadBack();
     void clicksLandAtThePointerInOrder();
     void eachEventLeavesAtOnce();
+    void aClickGoesOutWhole();
 
 private:
     Mouse& mouse() { return m_platform->mouse(); }
@@ -108,7 +109,7 @@ void TestX11Mouse::setPositionsReadBack()
     mouse().setCursorPos(x, y);
     // The server moves the pointer when it handles the request; read back
     // with a short bounded retry.
-    QTRY_COMPARE_WITH_TIMEOUT(mouse().cursorPos(), (Point{expectedX, expectedY}), 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(mouse().cursorPos(), known(expectedX, expectedY), 2000);
     Point seen;
     QString problem;
     QVERIFY2(pointerSeenByXdotool(seen, problem), qPrintable(problem));
@@ -164,6 +165,32 @@ void TestX11Mouse::eachEventLeavesAtOnce()
     // Some slack for a server that handles the first click late.
     const std::uint64_t gap = events[2].time - events[1].time;
     QVERIFY2(gap >= 100, qPrintable(QString("gap %1 ms: %2").arg(gap).arg(describe(events))));
+}
+
+void TestX11Mouse::aClickGoesOutWhole()
+{
+    // Gathered into one write, a click's moves and buttons still take
+    // effect in order: the buttons where the first move put the pointer,
+    // the pointer back afterwards, and a double click's pause between its
+    // clicks on the server.
+    ClickRecorder recorder;
+    QVERIFY2(recorder.start(), qPrintable(recorder.errorString()));
+    mouse().beginClick();
+    mouse().setCursorPos(400, 300);
+    mouse().button(Button::Left, ButtonAction::Down);
+    mouse().button(Button::Left, ButtonAction::Up);
+    mouse().pause(150);
+    mouse().button(Button::Left, ButtonAction::Down);
+    mouse().button(Button::Left, ButtonAction::Up);
+    mouse().setCursorPos(20, 30);
+    mouse().endClick();
+
+    const std::vector<RecordedEvent> events = recorder.take(4, 5000);
+    QVERIFY2(events.size() == 4, qPrintable(describe(events)));
+    for (const RecordedEvent& e : events)
+        QCOMPARE((Point{e.x, e.y}), (Point{400, 300}));
+    QVERIFY2(events[2].arrivalUs - events[1].arrivalUs >= 100000, qPrintable(describe(events)));
+    QTRY_COMPARE_WITH_TIMEOUT(mouse().cursorPos(), known(20, 30), 2000);
 }
 
 QUORVEL_TEST_MAIN_CORE(TestX11Mouse)

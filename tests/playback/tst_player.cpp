@@ -55,6 +55,8 @@ private slots:
     void unknownClickTypeMovesButDoesNotClick();
     void doubleClickPausesInside();
     void cursorBackReturnsToWhereThePointerWas();
+    void eachStepIsOneGatheredClick();
+    void cursorBackWithoutAPositionStaysAndSaysSoOnce();
     void emptyListAtStart();
     void listEmptiedDuringPlayback();
     void listReplacedDuringPlayback();
@@ -206,6 +208,46 @@ void PlayerTest::cursorBackReturnsToWhereThePointerWas()
     QCOMPARE(f.platform.mouse().position, (platform::Point{100, 100}));
     // Without cursor back the position was never read.
     QCOMPARE(f.platform.mouse().events.front().kind, Event::Kind::Move);
+}
+
+void PlayerTest::eachStepIsOneGatheredClick()
+{
+    // The pointer's moves, the buttons and the pause of a step reach the
+    // system as one click (one flush of the X connection).
+    DialogFixture f;
+    f.start();
+    CClickerDlg& dlg = f.dlg();
+    dlg.InsertClickRow(-1, makeEntry(10, 10, 2, 1, 5));
+    dlg.InsertClickRow(-1, makeEntry(20, 20, 1, 0, 5));
+    dlg.OnStartStop();
+    step(dlg, 2);
+    QCOMPARE(f.platform.mouse().clicksGathered, 2);
+    QCOMPARE(f.platform.mouse().events.size(), size_t(11));
+    for (const Event& e : f.platform.mouse().events)
+        QVERIFY(e.inClick);
+}
+
+void PlayerTest::cursorBackWithoutAPositionStaysAndSaysSoOnce()
+{
+    DialogFixture f;
+    f.start();
+    CClickerDlg& dlg = f.dlg();
+    dlg.InsertClickRow(-1, makeEntry(100, 100, 0, 1, 5));
+    dlg.InsertClickRow(-1, makeEntry(200, 200, 1, 1, 5));
+    f.platform.mouse().positionKnown = false; // a desktop that does not tell it
+    dlg.OnStartStop();
+    step(dlg, 2);
+    // Clicked where asked, and never moved back to a made-up place.
+    QCOMPARE(moves(f.platform.mouse()), (std::vector<QPoint>{{100, 100}, {200, 200}}));
+    QCOMPARE(f.platform.mouse().clicks(Button::Left), 1);
+    QCOMPARE(f.platform.mouse().clicks(Button::Right), 1);
+    QVERIFY(f.boxes.shown.empty()); // said after the step, not in the middle of it
+    processPostedEvents();
+    step(dlg, 2);
+    processPostedEvents();
+    QCOMPARE(f.boxes.texts().size(), 1);
+    QVERIFY2(f.boxes.texts().front().contains("cannot be read"), qPrintable(f.boxes.texts().front()));
+    QVERIFY(dlg.m_bRunning);
 }
 
 void PlayerTest::emptyListAtStart()

@@ -21,6 +21,8 @@ private slots:
     void roundTripKeepsEveryField_data();
     void roundTripKeepsEveryField();
     void readingRules();
+    void cellsReadAsTheirText_data();
+    void cellsReadAsTheirText();
     void insertLeavesSelectionAndSetsModified();
     void selectedRow();
 };
@@ -175,6 +177,40 @@ void ClickRowsTest::readingRules()
     QCOMPARE(e.m_cursorBack, 0);
     QCOMPARE(e.m_serial, std::uint16_t(0));
     QCOMPARE(e.m_x, 0u);
+}
+
+void ClickRowsTest::cellsReadAsTheirText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("number") << QStringLiteral("4294967295");
+    QTest::newRow("past 32 bits") << QStringLiteral("4294967296");
+    QTest::newRow("leading zeros") << QStringLiteral("0070000");
+    QTest::newRow("negative") << QStringLiteral("-100");
+    QTest::newRow("blank and tail") << QStringLiteral(" 42abc");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("word") << QStringLiteral("YES");
+    QTest::newRow("long, kept as UTF-8") << QStringLiteral("  65537") + QString(60, QLatin1Char('z'));
+}
+
+// However the list keeps a cell (as a number, a shared text or plain
+// UTF-8), reading the row gives what the cell's text says.
+void ClickRowsTest::cellsReadAsTheirText()
+{
+    QFETCH(QString, text);
+    DialogFixture f;
+    f.start();
+    CClickerDlg& dlg = f.dlg();
+    dlg.InsertClickRow(-1, makeEntry(1, 2, 0, 1, 3));
+    for (int column : {0, 2, 3, 4, 5})
+        dlg.m_list.SetItemText(0, column, text);
+    CClickEntry e;
+    e.m_delay = 77;
+    dlg.ReadClickRow(0, e);
+    QCOMPARE(e.m_serial, static_cast<std::uint16_t>(rowtext::numberOrZero(text) & 0xFFFF));
+    QCOMPARE(e.m_x, rowtext::numberOrZero(text));
+    QCOMPARE(e.m_y, rowtext::numberOrZero(text));
+    QCOMPARE(e.m_cursorBack, rowtext::cursorBackFromText(text));
+    QCOMPARE(e.m_delay, rowtext::leadingNumber(text).value_or(77));
 }
 
 void ClickRowsTest::insertLeavesSelectionAndSetsModified()

@@ -112,6 +112,11 @@ QByteArray BoundedProcess::readAllStandardError()
     return m_process.readAllStandardError();
 }
 
+bool BoundedProcess::write(const QByteArray& data)
+{
+    return m_process.write(data) == data.size() && m_process.waitForBytesWritten(5000);
+}
+
 void BoundedProcess::closeStandardInput()
 {
     m_process.closeWriteChannel();

@@ -30,9 +30,12 @@ public:
     // would block them.
     void discardStandardOutput() { m_process.setStandardOutputFile(QProcess::nullDevice()); }
     void setStandardErrorFile(const QString& path) { m_process.setStandardErrorFile(path); }
+    // The program's environment, instead of this process's.
+    void setEnvironment(const QProcessEnvironment& environment) { m_process.setProcessEnvironment(environment); }
 
-    // Starts `program` with the current environment; waits at most
-    // `timeoutMs` for it to start. False (see errorString) when it did not.
+    // Starts `program` with the current environment (or the one set);
+    // waits at most `timeoutMs` for it to start. False (see errorString)
+    // when it did not.
     bool start(const QString& program, const QStringList& arguments, int timeoutMs = 5000);
     bool isRunning() const;
     qint64 pid() const { return m_pid; }
@@ -51,6 +54,8 @@ public:
     std::optional<QByteArray> readLine(int timeoutMs);
     QByteArray readAllStandardOutput();
     QByteArray readAllStandardError();
+    // Writes to the program's standard input.
+    bool write(const QByteArray& data);
     void closeStandardInput();
 
 private:

@@ -28,6 +28,8 @@ bool ClickRecorder::start(const Options& options)
     }
     if (options.keys)
         arguments << "--keys";
+    if (options.realtime)
+        arguments << "--realtime";
     const QString program = options.program.isEmpty() ? defaultProgram() : options.program;
     if (!m_process.start(program, arguments, options.readyTimeoutMs)) {
         m_error = m_process.errorString();

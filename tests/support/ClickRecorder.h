@@ -25,6 +25,7 @@ public:
     struct Options {
         QRect area;        // empty: the whole screen
         bool keys = false; // also take the focus and report keys
+        bool realtime = false; // ask for real-time scheduling (for timing)
         int readyTimeoutMs = 5000;
         QString program; // empty: defaultProgram()
     };

@@ -55,9 +55,9 @@ DialogFixture::~DialogFixture()
     m_app.reset();
 }
 
-void DialogFixture::start(const QStringList& arguments)
+bool DialogFixture::start(const QStringList& arguments)
 {
-    m_app->InitInstance(ParseCommandLine(arguments));
+    return m_app->InitInstance(ParseCommandLine(arguments)) != FALSE;
 }
 
 void processPostedEvents()

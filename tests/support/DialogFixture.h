@@ -41,8 +41,8 @@ public:
     DialogFixture();
     ~DialogFixture();
 
-    // Runs start-up with these command-line arguments.
-    void start(const QStringList& arguments = {});
+    // Runs start-up with these command-line arguments; its result.
+    bool start(const QStringList& arguments = {});
     CClickerApp& app() { return *m_app; }
     CClickerDlg& dlg() { return m_app->m_dlg; }
 

@@ -130,6 +130,31 @@ bool asksToBeMinimised(const QString& window)
            out.standardOutput.contains("_NET_WM_STATE_HIDDEN");
 }
 
+bool RunningProgram::start(const QStringList& arguments)
+{
+    m_process.discardStandardOutput();
+    if (!m_process.start(programPath(), arguments))
+        return false;
+    const auto window = waitForWindow(kMainWindowPattern);
+    const auto geometry = window ? windowGeometry(*window) : std::nullopt;
+    if (!geometry)
+        return false;
+    m_geometry = *geometry;
+    return focusWindow(*window);
+}
+
+bool RunningProgram::addRow(int x, int y, int delay)
+{
+    const WindowPoints w = points();
+    return typeInto(w.at(94, 27), QString::number(x)) && typeInto(w.at(94, 44), QString::number(y)) &&
+           typeInto(w.at(172, 75), QString::number(delay)) && keys({"Return"});
+}
+
+bool RunningProgram::setRepeatCount(int count)
+{
+    return typeInto(points().at(375, 78), QString::number(count));
+}
+
 bool TrayHost::start()
 {
     m_process.discardStandardOutput();

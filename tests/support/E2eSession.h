@@ -58,6 +58,25 @@ std::optional<ShownWindow> waitForNewProgramWindow(const std::vector<ShownWindow
 // on it under Xvfb, so this is what the program can be seen to ask).
 bool asksToBeMinimised(const QString& window);
 
+// The program started with its main window up and focused, to be driven
+// through that window; ended by its id with the object.
+class RunningProgram {
+public:
+    // Starts it and waits for its main window.
+    bool start(const QStringList& arguments = {});
+    // Adds a row through the window's fields and Enter.
+    bool addRow(int x, int y, int delay);
+    // Types the repeat count.
+    bool setRepeatCount(int count);
+
+    BoundedProcess& process() { return m_process; }
+    WindowPoints points() const { return WindowPoints(m_geometry); }
+
+private:
+    BoundedProcess m_process;
+    QRect m_geometry;
+};
+
 // A tray host (trayer) docked at the bottom right corner of the screen.
 class TrayHost {
 public:

@@ -13,4 +13,15 @@ inline char* toString(const Point& point)
     return QTest::toString(QString("(%1, %2)").arg(point.x).arg(point.y));
 }
 
+inline char* toString(const std::optional<Point>& point)
+{
+    return point ? toString(*point) : QTest::toString(QStringLiteral("unknown"));
+}
+
+// A position that is known, for comparisons with what Mouse::cursorPos gives.
+inline std::optional<Point> known(int x, int y)
+{
+    return Point{x, y};
+}
+
 } // namespace platform

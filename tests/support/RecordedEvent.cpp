@@ -21,10 +21,19 @@ constexpr KindName kKindNames[] = {
 
 std::optional<RecordedEvent> RecordedEvent::parse(const QByteArray& line)
 {
-    const QList<QByteArray> fields = line.simplified().split(' ');
-    if (fields.size() != 5 && fields.size() != 6)
+    QList<QByteArray> fields = line.simplified().split(' ');
+    if (fields.size() < 5 || fields.size() > 7)
         return std::nullopt;
     RecordedEvent event;
+    if (fields.size() > 5 && fields.back().startsWith("us=")) {
+        bool ok = false;
+        event.arrivalUs = fields.back().mid(3).toULongLong(&ok);
+        if (!ok)
+            return std::nullopt;
+        fields.removeLast();
+    }
+    if (fields.size() > 6)
+        return std::nullopt;
     bool knownKind = false;
     for (const KindName& entry : kKindNames) {
         if (fields[0] == entry.name) {
@@ -59,6 +68,8 @@ QString RecordedEvent::toString() const
     QString text = QString("%1 %2 %3 %4 %5").arg(name).arg(detail).arg(x).arg(y).arg(time);
     if (sent)
         text += " sent";
+    if (arrivalUs != 0)
+        text += QString(" us=%1").arg(arrivalUs);
     return text;
 }
 

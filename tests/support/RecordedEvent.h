@@ -1,11 +1,12 @@
 // One event as the click recorder (tests/e2e/tools/xclickrecorder) reports
 // it, one line each:
 //
-//   press|release <button> <root_x> <root_y> <server_time_ms> [sent]
-//   keypress|keyrelease <keycode> <root_x> <root_y> <server_time_ms> [sent]
+//   press|release <button> <root_x> <root_y> <server_time_ms> [sent] [us=<arrival>]
+//   keypress|keyrelease <keycode> <root_x> <root_y> <server_time_ms> [sent] [us=<arrival>]
 //
 // "sent" marks an event that a client made with XSendEvent rather than one
-// that came through the server's input devices (real or XTest).
+// that came through the server's input devices (real or XTest). <arrival>
+// is when the recorder received it, in microseconds of its monotonic clock.
 #pragma once
 
 #include <QByteArray>
@@ -26,6 +27,7 @@ struct RecordedEvent {
     int y = 0;
     std::uint64_t time = 0; // server time in milliseconds
     bool sent = false;
+    std::uint64_t arrivalUs = 0; // the recorder's monotonic clock; 0 when not given
 
     bool isButton(Kind k, int button) const { return kind == k && detail == button; }
     // Parses one line; nothing for anything else (such as "ready").

@@ -21,10 +21,13 @@ IsolatedEnvironment::IsolatedEnvironment()
     QDir(m_dir.path()).mkpath("config");
     QDir(m_dir.path()).mkpath("data");
     QDir(m_dir.path()).mkpath("cache");
+    QDir(m_dir.path()).mkpath("runtime");
+    QFile::setPermissions(m_dir.path() + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     setenv("HOME", root.constData(), 1);
     setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
     setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);
     setenv("XDG_CACHE_HOME", (root + "/cache").constData(), 1);
+    setenv("XDG_RUNTIME_DIR", (root + "/runtime").constData(), 1);
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
 }
 

@@ -1,6 +1,7 @@
 // Every test process runs with its own empty HOME, XDG_CONFIG_HOME,
-// XDG_DATA_HOME and XDG_CACHE_HOME, so that no test reads or writes the
-// user's settings or file associations, and without a session bus.
+// XDG_DATA_HOME, XDG_CACHE_HOME and XDG_RUNTIME_DIR (mode 0700), so that no
+// test reads or writes the user's settings or file associations or reaches
+// the user's running program, and without a session bus.
 #pragma once
 
 #include <QByteArray>

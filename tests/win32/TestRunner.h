@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <type_traits>
@@ -46,6 +47,8 @@ private:
             out << '"' << value << '"';
         else if constexpr (std::is_same_v<T, platform::Point>)
             out << '(' << value.x << ", " << value.y << ')';
+        else if constexpr (std::is_same_v<T, std::optional<platform::Point>>)
+            out << (value ? text(*value) : std::string("unknown"));
         else
             out << value;
         return out.str();

@@ -2,16 +2,24 @@
 
 namespace platform::fake {
 
-Point RecordingMouse::cursorPos()
+void RecordingMouse::record(Event e)
 {
-    events.push_back({Event::Kind::QueryPos, position.x, position.y});
+    e.inClick = m_inClick;
+    events.push_back(e);
+}
+
+std::optional<Point> RecordingMouse::cursorPos()
+{
+    record({Event::Kind::QueryPos, position.x, position.y});
+    if (!positionKnown)
+        return std::nullopt;
     return position;
 }
 
 void RecordingMouse::setCursorPos(int x, int y)
 {
     position = {x, y};
-    events.push_back({Event::Kind::Move, x, y});
+    record({Event::Kind::Move, x, y});
 }
 
 void RecordingMouse::button(Button b, ButtonAction action)
@@ -19,14 +27,14 @@ void RecordingMouse::button(Button b, ButtonAction action)
     Event e{Event::Kind::Button, position.x, position.y};
     e.button = b;
     e.action = action;
-    events.push_back(e);
+    record(e);
 }
 
 void RecordingMouse::pause(std::uint32_t ms)
 {
     Event e{Event::Kind::Pause};
     e.ms = ms;
-    events.push_back(e);
+    record(e);
 }
 
 std::vector<Event> RecordingMouse::buttonEvents() const
@@ -57,6 +65,8 @@ Result RecordingHotKeys::registerHotKey(int id, std::uint32_t modifiers, std::ui
 {
     log.push_back("register " + std::to_string(id) + " " + std::to_string(modifiers) + " " +
                   std::to_string(virtualKey));
+    if (refuseAll)
+        return *refuseAll;
     if (registered.count(id))
         return Result::failure(kErrorHotKeyAlreadyRegistered, "identifier already registered");
     const auto combination = std::make_pair(modifiers, virtualKey);

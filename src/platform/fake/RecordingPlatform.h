@@ -19,6 +19,7 @@ struct Event {
     Button button = Button::Left;  // Button only
     ButtonAction action = ButtonAction::Down;
     std::uint32_t ms = 0;          // Pause only
+    bool inClick = false;          // made between beginClick and endClick
 
     bool isDown(Button b) const { return kind == Kind::Button && button == b && action == ButtonAction::Down; }
     bool isUp(Button b) const { return kind == Kind::Button && button == b && action == ButtonAction::Up; }
@@ -26,19 +27,31 @@ struct Event {
 
 class RecordingMouse final : public Mouse {
 public:
-    Point cursorPos() override;
+    std::optional<Point> cursorPos() override;
     void setCursorPos(int x, int y) override;
     void button(Button button, ButtonAction action) override;
     void pause(std::uint32_t ms) override;
+    void beginClick() override { m_inClick = true; }
+    void endClick() override
+    {
+        m_inClick = false;
+        ++clicksGathered;
+    }
 
     std::vector<Event> events;
     Point position;
+    bool positionKnown = true; // false: the position cannot be read, as on some Wayland desktops
+    int clicksGathered = 0;    // endClick calls
 
     // Button events only, as (x, y, button, action) in order.
     std::vector<Event> buttonEvents() const;
     // Number of completed clicks (down followed by up) of `b`.
     int clicks(Button b) const;
     void clear() { events.clear(); }
+
+private:
+    void record(Event e);
+    bool m_inClick = false;
 };
 
 class RecordingHotKeys final : public HotKeys {
@@ -66,6 +79,9 @@ public:
     PressHandler handler;
     std::uint32_t held = 0; // kMod* bits of the modifier keys "held down"
     int heldQueries = 0;
+    // When set, every registration fails with it, as on a desktop that
+    // gives programs no global keys.
+    std::optional<Result> refuseAll;
 };
 
 class RecordingShell final : public Shell {

@@ -19,14 +19,14 @@ DWORD buttonFlag(Button button, ButtonAction action)
 
 } // namespace
 
-Point Win32Mouse::cursorPos()
+std::optional<Point> Win32Mouse::cursorPos()
 {
     // GetCursorPos fails only without an interactive desktop, which check()
-    // reports at start; the origin is the least surprising answer then.
+    // reports at start.
     POINT position{};
     if (!GetCursorPos(&position))
-        return {};
-    return {position.x, position.y};
+        return std::nullopt;
+    return Point{position.x, position.y};
 }
 
 void Win32Mouse::setCursorPos(int x, int y)

@@ -11,7 +11,7 @@ public:
     // Screen coordinates are device pixels as long as the process is
     // DPI-aware, which Qt 6 makes it at start; a DPI-unaware process would
     // see scaled coordinates on a scaled display.
-    Point cursorPos() override;
+    std::optional<Point> cursorPos() override;
     void setCursorPos(int x, int y) override;
     void button(Button button, ButtonAction action) override;
     void pause(std::uint32_t ms) override;

@@ -24,9 +24,26 @@ Result Win32Platform::check()
 
 } // namespace win32
 
+NativeChoice chooseNative()
+{
+    NativeChoice choice;
+    choice.backend = Backend::Win32;
+    return choice;
+}
+
+std::unique_ptr<Platform> createNative(const NativeChoice&)
+{
+    return createNative();
+}
+
 std::unique_ptr<Platform> createNative()
 {
     return std::make_unique<win32::Win32Platform>();
+}
+
+Result checkDisplay()
+{
+    return Result::success(); // the desktop of the session is always there
 }
 
 } // namespace platform

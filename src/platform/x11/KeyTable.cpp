@@ -7,6 +7,7 @@
 #include <X11/keysym.h>
 
 #include <type_traits>
+#include <utility>
 
 static_assert(std::is_same_v<KeySym, unsigned long>, "KeySym is passed as unsigned long");
 
@@ -86,6 +87,26 @@ std::uint32_t virtualKeyForKeysym(unsigned long keysym)
             return pair.virtualKey;
     }
     return 0;
+}
+
+std::string combinationText(std::uint32_t modBits, std::uint32_t virtualKey, const ModifierNames& names)
+{
+    const unsigned long keysym = keysymForVirtualKey(virtualKey);
+    const char* keyName = keysym != NoSymbol ? XKeysymToString(keysym) : nullptr;
+    if (!keyName)
+        return {};
+    std::string text;
+    for (const auto& [bit, name] : {std::pair{kModControl, names.control}, std::pair{kModAlt, names.alt},
+                                    std::pair{kModShift, names.shift}, std::pair{kModWin, names.win}}) {
+        if (modBits & bit)
+            text += std::string(name) + "+";
+    }
+    return text + keyName;
+}
+
+std::uint32_t virtualKeyForKeysymName(const std::string& name)
+{
+    return virtualKeyForKeysym(XStringToKeysym(name.c_str()));
 }
 
 unsigned int xModifiersForModBits(std::uint32_t modBits)

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace platform::x11 {
 
@@ -18,6 +19,20 @@ unsigned long keysymForVirtualKey(std::uint32_t virtualKey);
 // keysyms, the keypad Enter, Shift+Tab's ISO_Left_Tab, Sys_Req and Break are
 // accepted as the keys they are typed on.
 std::uint32_t virtualKeyForKeysym(unsigned long keysym);
+
+// A hot key as text: the names of its modifiers, each followed by '+', in
+// the order Control, Alt, Shift, Win, then the key's keysym name ("s", "F5",
+// "Prior"), which xkbcommon shares. Empty when the key has no keysym.
+struct ModifierNames {
+    const char* control;
+    const char* alt;
+    const char* shift;
+    const char* win;
+};
+std::string combinationText(std::uint32_t modBits, std::uint32_t virtualKey, const ModifierNames& names);
+
+// The virtual-key code of a keysym name, or 0 when it names no key that has one.
+std::uint32_t virtualKeyForKeysymName(const std::string& name);
 
 // MOD_ALT, MOD_CONTROL, MOD_SHIFT and MOD_WIN bits as an X modifier mask
 // (Mod1, Control, Shift, Mod4); other bits are ignored.

@@ -8,12 +8,15 @@
 
 namespace platform::x11 {
 
-X11Mouse::X11Mouse(Display* display, bool canInject) : m_display(display), m_canInject(display && canInject) {}
+X11Mouse::X11Mouse(Display* display, bool canInject, bool rootless)
+    : m_display(display), m_canInject(display && canInject), m_rootless(rootless)
+{
+}
 
-Point X11Mouse::cursorPos()
+std::optional<Point> X11Mouse::cursorPos()
 {
     if (!m_display)
-        return {};
+        return std::nullopt;
     Window root = None;
     Window child = None;
     int rootX = 0;
@@ -30,7 +33,12 @@ Point X11Mouse::cursorPos()
         XEvent event;
         XNextEvent(m_display, &event);
     }
-    return {rootX, rootY};
+    // XWayland's root window is never shown: a pointer over no window of
+    // its own is over a Wayland window, and the position is the last one
+    // XWayland saw.
+    if (m_rootless && child == None)
+        return std::nullopt;
+    return Point{rootX, rootY};
 }
 
 void X11Mouse::setCursorPos(int x, int y)
@@ -40,7 +48,7 @@ void X11Mouse::setCursorPos(int x, int y)
     // Screen -1: the screen the pointer is on. The server clamps positions
     // outside the screen to its edges.
     XTestFakeMotionEvent(m_display, -1, x, y, CurrentTime);
-    XFlush(m_display);
+    send();
 }
 
 void X11Mouse::button(Button button, ButtonAction action)
@@ -49,14 +57,31 @@ void X11Mouse::button(Button button, ButtonAction action)
         return;
     const unsigned int number = button == Button::Left ? 1 : 3;
     XTestFakeButtonEvent(m_display, number, action == ButtonAction::Down ? True : False, CurrentTime);
-    // Sent at once: a double click's pause must separate the two clicks on
-    // the server, not only in this process.
-    XFlush(m_display);
+    send();
 }
 
 void X11Mouse::pause(std::uint32_t ms)
 {
+    // A double click's pause must part the two clicks on the server, not
+    // only in this process.
+    if (m_canInject)
+        XFlush(m_display);
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void X11Mouse::endClick()
+{
+    m_holding = false;
+    send();
+}
+
+void X11Mouse::send()
+{
+    // The server handles an XTest request as input at once, in the order
+    // of the requests, so a click's move and button events can travel in
+    // one write: they land where each one's move put the pointer.
+    if (m_canInject && !m_holding)
+        XFlush(m_display);
 }
 
 } // namespace platform::x11

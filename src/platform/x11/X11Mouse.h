@@ -12,18 +12,28 @@ namespace platform::x11 {
 class X11Mouse final : public Mouse {
 public:
     // `display` is not owned and may be null, in which case every call does
-    // nothing and the pointer reads as (0, 0). Without XTest (`canInject`
-    // false) the position can still be read but nothing is injected.
-    X11Mouse(Display* display, bool canInject);
+    // nothing and the position is unknown. Without XTest (`canInject`
+    // false) the position can still be read but nothing is injected. A
+    // `rootless` server (XWayland) knows the pointer only while it is over
+    // one of its windows, and says nothing otherwise.
+    X11Mouse(Display* display, bool canInject, bool rootless = false);
 
-    Point cursorPos() override;
+    std::optional<Point> cursorPos() override;
     void setCursorPos(int x, int y) override;
     void button(Button button, ButtonAction action) override;
     void pause(std::uint32_t ms) override;
+    void beginClick() override { m_holding = true; }
+    void endClick() override;
 
 private:
+    // Hands the requests written so far to the server, unless a click is
+    // being gathered.
+    void send();
+
     Display* m_display;
     bool m_canInject;
+    bool m_rootless;
+    bool m_holding = false;
 };
 
 } // namespace platform::x11

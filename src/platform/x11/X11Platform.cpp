@@ -10,7 +10,7 @@
 
 namespace platform::x11 {
 
-X11Platform::X11Platform()
+X11Platform::X11Platform(std::unique_ptr<HotKeys> sessionHotKeys)
 {
     const char* name = XDisplayName(nullptr);
     m_displayName = name ? name : "";
@@ -23,8 +23,12 @@ X11Platform::X11Platform()
         int minor = 0;
         m_hasXTest = XTestQueryExtension(m_pointerDisplay, &eventBase, &errorBase, &major, &minor);
     }
-    m_mouse = std::make_unique<X11Mouse>(m_pointerDisplay, m_hasXTest);
-    m_hotKeys = std::make_unique<X11HotKeys>(m_keyDisplay);
+    const bool underWayland = sessionHotKeys != nullptr;
+    m_mouse = std::make_unique<X11Mouse>(m_pointerDisplay, m_hasXTest, underWayland);
+    if (underWayland)
+        m_hotKeys = std::move(sessionHotKeys);
+    else
+        m_hotKeys = std::make_unique<X11HotKeys>(m_keyDisplay);
     m_shell = createXdgShell();
 }
 
@@ -69,12 +73,3 @@ Shell& X11Platform::shell()
 }
 
 } // namespace platform::x11
-
-namespace platform {
-
-std::unique_ptr<Platform> createNative()
-{
-    return std::make_unique<x11::X11Platform>();
-}
-
-} // namespace platform

@@ -17,8 +17,11 @@ class X11HotKeys;
 class X11Platform final : public Platform {
 public:
     // Connects to the display that DISPLAY names. A failure is not fatal:
-    // check() reports it and every call then does nothing.
-    X11Platform();
+    // check() reports it and every call then does nothing. Hot keys are X
+    // key grabs, unless this is XWayland under a Wayland compositor: the
+    // compositor owns the keys then, and its `sessionHotKeys` serve; and the
+    // pointer's position is known only over XWayland's own windows.
+    explicit X11Platform(std::unique_ptr<HotKeys> sessionHotKeys = nullptr);
     ~X11Platform() override;
     X11Platform(const X11Platform&) = delete;
     X11Platform& operator=(const X11Platform&) = delete;
@@ -36,7 +39,7 @@ private:
     Display* m_keyDisplay = nullptr;
     bool m_hasXTest = false;
     std::unique_ptr<X11Mouse> m_mouse;
-    std::unique_ptr<X11HotKeys> m_hotKeys;
+    std::unique_ptr<HotKeys> m_hotKeys;
     std::unique_ptr<Shell> m_shell;
 };
 

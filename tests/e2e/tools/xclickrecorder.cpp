@@ -1,29 +1,40 @@
 // xclickrecorder: an X client that records the pointer buttons pressed on
-// it, for end-to-end tests.
+// it, for end-to-end tests and the click timing benchmark.
 //
-//   xclickrecorder [--geometry WIDTHxHEIGHT+X+Y] [--keys]
+//   xclickrecorder [--geometry WIDTHxHEIGHT+X+Y] [--keys] [--realtime]
 //
 // Maps an override-redirect window (no window manager moves or decorates it)
 // over the whole screen or the given rectangle, raised above everything
 // mapped so far, and prints "ready" once the server has mapped it. Then one
-// line per event, flushed at once:
+// line per event:
 //
-//   press|release <button> <root_x> <root_y> <server_time_ms> [sent]
+//   press|release <button> <root_x> <root_y> <server_time_ms> [sent] us=<arrival>
 //
 // With --keys the window also takes the keyboard focus and reports
 //
-//   keypress|keyrelease <keycode> <root_x> <root_y> <server_time_ms> [sent]
+//   keypress|keyrelease <keycode> <root_x> <root_y> <server_time_ms> [sent] us=<arrival>
 //
-// "sent" marks an event made with XSendEvent. Exits on SIGTERM or SIGINT, or
-// when its standard input reaches its end.
+// "sent" marks an event made with XSendEvent. <arrival> is when the event
+// reached the recorder, in microseconds of its own CLOCK_MONOTONIC: the
+// moment it woke up to read it. The server's time has only milliseconds.
+// With --realtime the recorder asks for real-time scheduling (SCHED_FIFO),
+// so that it wakes up at once even on a busy machine; where that is not
+// allowed it says so on standard error and goes on without. Exits on
+// SIGTERM or SIGINT, or when its standard input reaches its end.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace {
@@ -44,6 +55,7 @@ struct Options {
     unsigned int width = 0;
     unsigned int height = 0;
     bool keys = false;
+    bool realtime = false;
 };
 
 bool parseArguments(int argc, char** argv, Options& options)
@@ -51,6 +63,8 @@ bool parseArguments(int argc, char** argv, Options& options)
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--keys") == 0) {
             options.keys = true;
+        } else if (std::strcmp(argv[i], "--realtime") == 0) {
+            options.realtime = true;
         } else if (std::strcmp(argv[i], "--geometry") == 0 && i + 1 < argc) {
             const int flags = XParseGeometry(argv[++i], &options.x, &options.y, &options.width, &options.height);
             if ((flags & (WidthValue | HeightValue)) != (WidthValue | HeightValue) || options.width == 0 ||
@@ -64,30 +78,55 @@ bool parseArguments(int argc, char** argv, Options& options)
     return true;
 }
 
-void report(const char* kind, unsigned int detail, int x, int y, Time time, bool sent)
+std::uint64_t monotonicMicroseconds()
 {
-    std::printf("%s %u %d %d %lu%s\n", kind, detail, x, y, static_cast<unsigned long>(time), sent ? " sent" : "");
-    std::fflush(stdout);
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000u;
 }
 
-void handleEvent(const XEvent& event)
+void report(const char* kind, unsigned int detail, int x, int y, Time time, bool sent, std::uint64_t arrival)
+{
+    std::printf("%s %u %d %d %lu%s us=%llu\n", kind, detail, x, y, static_cast<unsigned long>(time),
+                sent ? " sent" : "", static_cast<unsigned long long>(arrival));
+}
+
+void handleEvent(const XEvent& event, std::uint64_t arrival)
 {
     switch (event.type) {
     case ButtonPress:
     case ButtonRelease: {
         const XButtonEvent& e = event.xbutton;
-        report(event.type == ButtonPress ? "press" : "release", e.button, e.x_root, e.y_root, e.time, e.send_event);
+        report(event.type == ButtonPress ? "press" : "release", e.button, e.x_root, e.y_root, e.time, e.send_event,
+               arrival);
         break;
     }
     case KeyPress:
     case KeyRelease: {
         const XKeyEvent& e = event.xkey;
-        report(event.type == KeyPress ? "keypress" : "keyrelease", e.keycode, e.x_root, e.y_root, e.time, e.send_event);
+        report(event.type == KeyPress ? "keypress" : "keyrelease", e.keycode, e.x_root, e.y_root, e.time, e.send_event,
+               arrival);
         break;
     }
     default:
         break;
     }
+}
+
+void becomeRealtime()
+{
+    sched_param param{};
+    param.sched_priority = 50;
+    if (sched_setscheduler(0, SCHED_FIFO, &param) != 0) {
+        std::fprintf(stderr, "xclickrecorder: no real-time scheduling: %s\n", std::strerror(errno));
+        return;
+    }
+    // No page faults later, while events are timed.
+    mlockall(MCL_CURRENT | MCL_FUTURE);
+    // Room for the lines of many thousand clicks: a reader that falls
+    // behind must not block the recorder, or the events that come in the
+    // meantime would be read late, together.
+    fcntl(STDOUT_FILENO, F_SETPIPE_SZ, 1 << 20);
 }
 
 } // namespace
@@ -96,7 +135,7 @@ int main(int argc, char** argv)
 {
     Options options;
     if (!parseArguments(argc, argv, options)) {
-        std::fprintf(stderr, "usage: xclickrecorder [--geometry WIDTHxHEIGHT+X+Y] [--keys]\n");
+        std::fprintf(stderr, "usage: xclickrecorder [--geometry WIDTHxHEIGHT+X+Y] [--keys] [--realtime]\n");
         return 2;
     }
     if (pipe(g_signalPipe) != 0) {
@@ -107,6 +146,9 @@ int main(int argc, char** argv)
     action.sa_handler = onSignal;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+
+    if (options.realtime)
+        becomeRealtime();
 
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
@@ -129,6 +171,15 @@ int main(int argc, char** argv)
                                         options.height, 0, CopyFromParent, InputOutput, CopyFromParent,
                                         CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
     XStoreName(display, window, "xclickrecorder");
+    if (!options.keys) {
+        // Typed as a notification, so that a compositor that gives the
+        // keyboard to a clicked override-redirect window (sway with
+        // XWayland) leaves it with the program under test.
+        const Atom type = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
+        const Atom notification = XInternAtom(display, "_NET_WM_WINDOW_TYPE_NOTIFICATION", False);
+        XChangeProperty(display, window, type, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&notification), 1);
+    }
     XMapRaised(display, window);
 
     // Ready once the server has mapped the window; the map of an
@@ -150,10 +201,14 @@ int main(int argc, char** argv)
     };
     bool running = true;
     while (running) {
-        while (XPending(display) > 0) {
+        // Everything that has come in by now arrived during the wait that
+        // just ended: it gets the moment of the wake-up.
+        const std::uint64_t arrival = monotonicMicroseconds();
+        for (int queued = XEventsQueued(display, QueuedAfterReading); queued > 0; --queued) {
             XNextEvent(display, &event);
-            handleEvent(event);
+            handleEvent(event, arrival);
         }
+        std::fflush(stdout);
         if (poll(fds, 3, -1) < 0) {
             if (errno == EINTR)
                 continue;

@@ -1,0 +1,130 @@
+#include "app/ControlServer.h"
+
+#include "app/ControlAccess.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+void say(const QString& message)
+{
+    std::fprintf(stderr, "quorvel: %s\n", qPrintable(message));
+}
+
+// What a client sent, fit for one line of the log.
+QString printable(const QByteArray& bytes)
+{
+    QString text;
+    for (const char c : bytes.left(ControlServer::kLongestLine))
+        text += c >= 0x20 && c < 0x7F ? QChar::fromLatin1(c) : QChar(u'?');
+    return text;
+}
+
+void sayIgnored(const QByteArray& received)
+{
+    say(QStringLiteral("ignored a control command that is not toggle or capture: \"%1\"").arg(printable(received)));
+}
+
+} // namespace
+
+ControlServer::ControlServer(QObject* parent) : QObject(parent) {}
+
+ControlServer::~ControlServer()
+{
+    Close();
+}
+
+bool ControlServer::Listen(Handler handler)
+{
+    Close();
+    QString problem;
+    if (!open(problem)) {
+        say(QStringLiteral("this instance does not take --toggle and --capture: %1").arg(problem));
+        Close();
+        return false;
+    }
+    m_handler = std::move(handler);
+    connect(m_server, &QLocalServer::newConnection, this, &ControlServer::accept);
+    return true;
+}
+
+bool ControlServer::open(QString& problem)
+{
+    const QString path = control::SocketPath(problem);
+    if (path.isEmpty())
+        return false;
+    m_lock = control::TakeInstanceLock(path, problem);
+    if (m_lock < 0)
+        return false;
+    // The lock is ours, so a socket file there is one that an ended
+    // instance left behind.
+    QLocalServer::removeServer(path);
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server->listen(path)) {
+        problem = m_server->errorString();
+        return false;
+    }
+    return control::MakePrivate(path, problem);
+}
+
+void ControlServer::Close()
+{
+    if (m_server) {
+        m_server->close(); // removes the socket file
+        delete m_server;
+        m_server = nullptr;
+    }
+    control::ReleaseInstanceLock(m_lock);
+    m_lock = -1;
+    m_handler = nullptr;
+}
+
+void ControlServer::accept()
+{
+    while (QLocalSocket* client = m_server->nextPendingConnection()) {
+        connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+        if (!control::PeerIsThisUser(client->socketDescriptor())) {
+            say(QStringLiteral("ignored a control connection from another user"));
+            client->abort();
+            client->deleteLater();
+            continue;
+        }
+        QTimer::singleShot(kClientTimeoutMs, client, [client] {
+            client->abort();
+            client->deleteLater();
+        });
+        connect(client, &QLocalSocket::readyRead, this, [this, client] { read(client); });
+        if (client->bytesAvailable() > 0)
+            read(client);
+    }
+}
+
+void ControlServer::read(QLocalSocket* client)
+{
+    if (!client->canReadLine()) {
+        if (client->bytesAvailable() > kLongestLine) {
+            sayIgnored(client->readAll());
+            client->abort();
+        }
+        return;
+    }
+    QByteArray line = client->readLine(kLongestLine + 1);
+    if (line.endsWith('\n'))
+        line.chop(1);
+    disconnect(client, &QLocalSocket::readyRead, this, nullptr);
+    const std::optional<ControlCommand> command = ParseControlCommand(line);
+    if (!command) {
+        sayIgnored(line);
+        client->disconnectFromServer();
+        return;
+    }
+    client->write("ok\n");
+    client->disconnectFromServer();
+    if (m_handler)
+        m_handler(*command);
+}

@@ -1,0 +1,207 @@
+#include "platform/portal/PortalMouse.h"
+
+#include "platform/portal/PortalRequest.h"
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace platform::portal {
+namespace {
+
+// Device and source types, as the portal numbers them.
+constexpr uint kPointerDevice = 2;
+constexpr uint kMonitorSource = 1;
+// Permission kept until the user takes it back.
+constexpr uint kPersistUntilRevoked = 2;
+// Linux input button codes.
+constexpr int kButtonLeft = 0x110;
+constexpr int kButtonRight = 0x111;
+
+const QString kWhat = QStringLiteral("the control of the pointer");
+
+QPoint pairOf(const QVariant& value)
+{
+    int first = 0;
+    int second = 0;
+    if (value.userType() == qMetaTypeId<QDBusArgument>()) {
+        const QDBusArgument argument = value.value<QDBusArgument>();
+        argument.beginStructure();
+        argument >> first >> second;
+        argument.endStructure();
+    }
+    return {first, second};
+}
+
+} // namespace
+
+PortalMouse::PortalMouse(const QDBusConnection& bus, PositionReader readPosition)
+    : m_bus(bus), m_readPosition(std::move(readPosition))
+{
+}
+
+PortalMouse::~PortalMouse()
+{
+    if (!m_session.isEmpty()) {
+        m_bus.call(QDBusMessage::createMethodCall(kPortalService, m_session, kSessionInterface,
+                                                  QStringLiteral("Close")),
+                   QDBus::Block, 2000);
+    }
+}
+
+std::optional<Point> PortalMouse::cursorPos()
+{
+    return m_readPosition ? m_readPosition() : std::nullopt;
+}
+
+Result PortalMouse::beginPlayback()
+{
+    if (isStarted())
+        return Result::success();
+    // The Start button may be pressed again while the desktop asks.
+    if (m_opening)
+        return Result::failure(kErrorNotReady, "the desktop is still asking for permission to control the pointer");
+    m_opening = true;
+    const Result result = openSession();
+    m_opening = false;
+    return result;
+}
+
+Result PortalMouse::openSession()
+{
+    const auto failed = [](const PortalResponse& response) {
+        const std::uint32_t error = response.outcome == PortalResponse::Cancelled ? kErrorCancelled : kErrorNotSupported;
+        return Result::failure(error, response.describe(kWhat).toStdString());
+    };
+
+    PortalResponse response = callPortal(m_bus, kRemoteDesktopInterface, QStringLiteral("CreateSession"), {},
+                                         {{QStringLiteral("session_handle_token"), QStringLiteral("quorvel")}},
+                                         kAnswerTimeoutMs);
+    if (!response.ok())
+        return failed(response);
+    const QString session = objectPathOf(response.results.value(QStringLiteral("session_handle")));
+    const QVariant sessionArgument = QVariant::fromValue(QDBusObjectPath(session));
+    m_bus.connect(QString(), session, kSessionInterface, QStringLiteral("Closed"), this, SLOT(sessionClosed()));
+    const auto closeAndFail = [&](const PortalResponse& failure) {
+        m_bus.call(QDBusMessage::createMethodCall(kPortalService, session, kSessionInterface, QStringLiteral("Close")),
+                   QDBus::Block, 2000);
+        m_bus.disconnect(QString(), session, kSessionInterface, QStringLiteral("Closed"), this,
+                         SLOT(sessionClosed()));
+        return failed(failure);
+    };
+
+    QVariantMap devices{{QStringLiteral("types"), kPointerDevice},
+                        {QStringLiteral("persist_mode"), kPersistUntilRevoked}};
+    const std::string token = m_store ? m_store->value(kRestoreTokenName) : std::string();
+    if (!token.empty())
+        devices.insert(QStringLiteral("restore_token"), QString::fromStdString(token));
+    response = callPortal(m_bus, kRemoteDesktopInterface, QStringLiteral("SelectDevices"), {sessionArgument}, devices,
+                          kAnswerTimeoutMs);
+    if (!response.ok())
+        return closeAndFail(response);
+
+    // Absolute motion is given relative to a screen-cast stream, so every
+    // monitor is asked for as one.
+    response = callPortal(m_bus, kScreenCastInterface, QStringLiteral("SelectSources"), {sessionArgument},
+                          {{QStringLiteral("types"), kMonitorSource}, {QStringLiteral("multiple"), true}},
+                          kAnswerTimeoutMs);
+    if (!response.ok())
+        return closeAndFail(response);
+
+    response = callPortal(m_bus, kRemoteDesktopInterface, QStringLiteral("Start"), {sessionArgument, QString()}, {},
+                          kAnswerTimeoutMs);
+    if (!response.ok())
+        return closeAndFail(response);
+    if (!(response.results.value(QStringLiteral("devices")).toUInt() & kPointerDevice)) {
+        PortalResponse refused;
+        refused.outcome = PortalResponse::Cancelled;
+        return closeAndFail(refused);
+    }
+    readStreams(response.results.value(QStringLiteral("streams")));
+    if (m_streams.empty()) {
+        PortalResponse noScreen;
+        noScreen.error = QStringLiteral("no screen was shared");
+        return closeAndFail(noScreen);
+    }
+    const QString newToken = response.results.value(QStringLiteral("restore_token")).toString();
+    if (m_store && !newToken.isEmpty())
+        m_store->setValue(kRestoreTokenName, newToken.toStdString());
+    m_session = session;
+    return Result::success();
+}
+
+void PortalMouse::readStreams(const QVariant& streams)
+{
+    m_streams.clear();
+    if (streams.userType() != qMetaTypeId<QDBusArgument>())
+        return;
+    const QDBusArgument argument = streams.value<QDBusArgument>();
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        Stream stream;
+        QVariantMap properties;
+        argument.beginStructure();
+        argument >> stream.node >> properties;
+        argument.endStructure();
+        const QPoint size = pairOf(properties.value(QStringLiteral("size")));
+        stream.area = QRect(pairOf(properties.value(QStringLiteral("position"))), QSize(size.x(), size.y()));
+        m_streams.push_back(stream);
+    }
+    argument.endArray();
+}
+
+void PortalMouse::setCursorPos(int x, int y)
+{
+    if (!isStarted())
+        return;
+    // The monitor that holds the point, else the nearest one; positions
+    // off every monitor are clamped to its edge, as on X11.
+    const auto distance = [&](const Stream& s) {
+        const int dx = std::max({s.area.left() - x, 0, x - s.area.right()});
+        const int dy = std::max({s.area.top() - y, 0, y - s.area.bottom()});
+        return static_cast<long long>(dx) * dx + static_cast<long long>(dy) * dy;
+    };
+    const Stream& stream = *std::min_element(m_streams.begin(), m_streams.end(),
+                                             [&](const Stream& a, const Stream& b) { return distance(a) < distance(b); });
+    const QRect& area = stream.area;
+    const double localX = std::clamp(x, area.left(), std::max(area.left(), area.right())) - area.left();
+    const double localY = std::clamp(y, area.top(), std::max(area.top(), area.bottom())) - area.top();
+    notify(QStringLiteral("NotifyPointerMotionAbsolute"), {stream.node, localX, localY});
+}
+
+void PortalMouse::button(Button button, ButtonAction action)
+{
+    if (!isStarted())
+        return;
+    notify(QStringLiteral("NotifyPointerButton"),
+           {button == Button::Left ? kButtonLeft : kButtonRight, action == ButtonAction::Down ? 1u : 0u});
+}
+
+void PortalMouse::pause(std::uint32_t ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void PortalMouse::notify(const QString& method, const QVariantList& arguments)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath, kRemoteDesktopInterface, method);
+    call.setArguments(QVariantList{QVariant::fromValue(QDBusObjectPath(m_session)), QVariantMap()} + arguments);
+    // Sent in order on the one connection, without waiting for each reply,
+    // so that a click takes no round trips.
+    call.setAutoStartService(false);
+    m_bus.send(call);
+}
+
+void PortalMouse::sessionClosed()
+{
+    // The user or the desktop ended the session: the next playback asks again.
+    m_bus.disconnect(QString(), m_session, kSessionInterface, QStringLiteral("Closed"), this, SLOT(sessionClosed()));
+    m_session.clear();
+    m_streams.clear();
+}
+
+} // namespace platform::portal

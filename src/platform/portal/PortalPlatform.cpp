@@ -1,0 +1,50 @@
+#include "platform/portal/PortalPlatform.h"
+
+#include "platform/portal/PortalHotKeys.h"
+#include "platform/portal/PortalRequest.h"
+
+#include <QDBusMessage>
+#include <QDBusVariant>
+
+namespace platform::portal {
+
+PortalPlatform::PortalPlatform(const QDBusConnection& bus, std::unique_ptr<Platform> session)
+    : m_bus(bus), m_session(std::move(session))
+{
+    Platform* positions = m_session.get();
+    m_mouse = std::make_unique<PortalMouse>(bus, [positions] { return positions->mouse().cursorPos(); });
+    if (PortalHotKeys::isAvailable(bus))
+        m_hotKeys = std::make_unique<PortalHotKeys>(bus);
+}
+
+PortalPlatform::~PortalPlatform()
+{
+    // What uses the session goes before it.
+    m_hotKeys.reset();
+    m_mouse.reset();
+}
+
+bool PortalPlatform::offersPointer(const QDBusConnection& bus)
+{
+    if (!bus.isConnected())
+        return false;
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        kPortalService, kPortalPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get.setArguments({kRemoteDesktopInterface, QStringLiteral("AvailableDeviceTypes")});
+    // The portal may be started on this call, which takes a moment.
+    const QDBusMessage reply = bus.call(get, QDBus::Block, 10000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return false;
+    constexpr uint kPointerDevice = 2;
+    return (reply.arguments().constFirst().value<QDBusVariant>().variant().toUInt() & kPointerDevice) != 0;
+}
+
+Result PortalPlatform::check()
+{
+    if (!offersPointer(m_bus))
+        return Result::failure(kErrorNotSupported,
+                               "the desktop portal (org.freedesktop.portal.RemoteDesktop) cannot move the pointer");
+    return Result::success();
+}
+
+} // namespace platform::portal

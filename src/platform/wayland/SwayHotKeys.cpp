@@ -1,0 +1,145 @@
+#include "platform/wayland/SwayHotKeys.h"
+
+#include "platform/wayland/SwayCombination.h"
+#include "platform/wayland/SwayIpc.h"
+#include "platform/x11/ErrorCodes.h"
+#include "platform/x11/VirtualKeyName.h"
+
+#include <QAbstractEventDispatcher>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSocketNotifier>
+
+#include <unistd.h>
+
+namespace platform::wayland {
+namespace {
+
+QJsonDocument parse(const std::string& payload)
+{
+    return QJsonDocument::fromJson(QByteArray::fromStdString(payload));
+}
+
+} // namespace
+
+SwayHotKeys::SwayHotKeys(std::string socketPath)
+    : m_socketPath(std::move(socketPath)), m_commands(std::make_unique<SwayIpc>(m_socketPath))
+{
+}
+
+SwayHotKeys::~SwayHotKeys()
+{
+    m_notifier.reset();
+    for (const auto& entry : m_registrations)
+        runCommand("unbindsym " + entry.second.combination);
+}
+
+std::string SwayHotKeys::bindingCommand(int id) const
+{
+    return "nop quorvel-hotkey-" + std::to_string(getpid()) + "-" + std::to_string(id);
+}
+
+Result SwayHotKeys::registerHotKey(int id, std::uint32_t modifiers, std::uint32_t virtualKey)
+{
+    const std::string combination = swayCombination(modifiers, virtualKey);
+    if (combination.empty())
+        return Result::failure(x11::kErrorInvalidParameter,
+                               "the key " + virtualKeyName(virtualKey) + " has no name that sway knows");
+    for (const auto& [otherId, other] : m_registrations) {
+        if (other.combination != combination)
+            continue;
+        if (otherId == id)
+            return Result::success(); // bound already under this identifier
+        // sway would quietly move the binding over to the new command.
+        return Result::failure(kErrorHotKeyAlreadyRegistered,
+                               combination + " is already registered as hot key " + std::to_string(otherId));
+    }
+    // Subscribed before binding, so that no press goes unseen.
+    if (!subscribe())
+        return Result::failure(x11::kErrorNotSupported, "sway's IPC at \"" + m_socketPath + "\" does not answer");
+    const Result bound = runCommand("bindsym --no-repeat " + combination + " " + bindingCommand(id));
+    if (!bound)
+        return bound;
+    const auto previous = m_registrations.find(id);
+    if (previous != m_registrations.end())
+        runCommand("unbindsym " + previous->second.combination);
+    m_registrations[id] = Registration{modifiers, virtualKey, combination};
+    return Result::success();
+}
+
+Result SwayHotKeys::unregisterHotKey(int id)
+{
+    const auto found = m_registrations.find(id);
+    if (found == m_registrations.end())
+        return Result::failure(x11::kErrorHotKeyNotRegistered, "no hot key is registered as " + std::to_string(id));
+    // A binding that is gone already (sway reloaded its configuration) is
+    // just as well.
+    runCommand("unbindsym " + found->second.combination);
+    m_registrations.erase(found);
+    return Result::success();
+}
+
+bool SwayHotKeys::subscribe()
+{
+    if (m_events && m_events->isConnected())
+        return true;
+    m_notifier.reset();
+    m_events = std::make_unique<SwayIpc>(m_socketPath);
+    const std::optional<std::string> reply = m_events->request(SwayIpc::kSubscribe, "[\"binding\"]", kReplyTimeoutMs);
+    if (!reply || !parse(*reply).object().value(QStringLiteral("success")).toBool()) {
+        m_events.reset();
+        return false;
+    }
+    if (QAbstractEventDispatcher::instance()) {
+        m_notifier = std::make_unique<QSocketNotifier>(m_events->fd(), QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { readEvents(); });
+    }
+    return true;
+}
+
+Result SwayHotKeys::runCommand(const std::string& command)
+{
+    if (!m_commands->isConnected())
+        m_commands = std::make_unique<SwayIpc>(m_socketPath);
+    const std::optional<std::string> reply = m_commands->request(SwayIpc::kRunCommand, command, kReplyTimeoutMs);
+    if (!reply)
+        return Result::failure(x11::kErrorNotSupported, "sway's IPC at \"" + m_socketPath + "\" does not answer");
+    // One result per command: [{"success": true}] or
+    // [{"success": false, "error": "..."}].
+    const QJsonObject result = parse(*reply).array().at(0).toObject();
+    if (result.value(QStringLiteral("success")).toBool())
+        return Result::success();
+    return Result::failure(x11::kErrorInvalidParameter,
+                           "sway refused \"" + command +
+                               "\": " + result.value(QStringLiteral("error")).toString().toStdString());
+}
+
+void SwayHotKeys::readEvents()
+{
+    const std::vector<SwayIpc::Message> events = m_events->takeEvents();
+    if (!m_events->isConnected())
+        m_notifier->setEnabled(false); // sway has gone; the next registration connects again
+    for (const SwayIpc::Message& event : events) {
+        if (event.type != SwayIpc::kBindingEvent)
+            continue;
+        const QString command = parse(event.payload)
+                                    .object()
+                                    .value(QStringLiteral("binding"))
+                                    .toObject()
+                                    .value(QStringLiteral("command"))
+                                    .toString();
+        for (const auto& [id, registration] : m_registrations) {
+            if (command.toStdString() != bindingCommand(id))
+                continue;
+            // Copied: the handler may register or unregister hot keys.
+            const int pressedId = id;
+            const Registration pressed = registration;
+            if (m_handler)
+                m_handler(pressedId, pressed.modifiers, pressed.virtualKey);
+            break;
+        }
+    }
+}
+
+} // namespace platform::wayland
