@@ -1,9 +1,9 @@
 #include "platform/wayland/SwayHotKeys.h"
 
+#include "platform/VirtualKeyName.h"
 #include "platform/wayland/SwayCombination.h"
 #include "platform/wayland/SwayIpc.h"
 #include "platform/x11/ErrorCodes.h"
-#include "platform/x11/VirtualKeyName.h"
 
 #include <QAbstractEventDispatcher>
 #include <QJsonArray>
