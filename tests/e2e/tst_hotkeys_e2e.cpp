@@ -21,14 +21,6 @@ namespace {
 // Clicks go to this strip, above the centred main window.
 const QRect kClickStrip(0, 0, 1280, 240);
 
-QString describe(const std::vector<RecordedEvent>& events)
-{
-    QStringList lines;
-    for (const RecordedEvent& e : events)
-        lines << e.toString();
-    return lines.join(QStringLiteral(" | "));
-}
-
 // Whether `events` are left clicks (press, release) at `points`, in order.
 bool clicksAt(const std::vector<RecordedEvent>& events, const std::vector<QPoint>& points)
 {

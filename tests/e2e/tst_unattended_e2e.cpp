@@ -30,14 +30,6 @@ namespace {
 
 const QRect kClickArea(0, 0, 1280, 240);
 
-QString describe(const std::vector<RecordedEvent>& events)
-{
-    QStringList lines;
-    for (const RecordedEvent& e : events)
-        lines << e.toString();
-    return lines.join(QStringLiteral(" | "));
-}
-
 std::vector<QPoint> pressesOf(const std::vector<RecordedEvent>& events)
 {
     std::vector<QPoint> points;

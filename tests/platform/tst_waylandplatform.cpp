@@ -29,14 +29,6 @@ using Kind = RecordedEvent::Kind;
 
 namespace {
 
-QString describe(const std::vector<RecordedEvent>& events)
-{
-    QStringList lines;
-    for (const RecordedEvent& e : events)
-        lines << e.toString();
-    return lines.join(QStringLiteral(" | "));
-}
-
 // Whether `events` are one click (press, release) of `button` at `at`.
 bool isClick(const std::vector<RecordedEvent>& events, std::size_t first, int button, QPoint at)
 {

@@ -39,14 +39,6 @@ bool pointerSeenByXdotool(Point& position, QString& problem)
     return okX && okY;
 }
 
-QString describe(const std::vector<RecordedEvent>& events)
-{
-    QStringList lines;
-    for (const RecordedEvent& event : events)
-        lines << event.toString();
-    return lines.join(" | ");
-}
-
 } // namespace
 
 class TestX11Mouse : public QObject {

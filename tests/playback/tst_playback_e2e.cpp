@@ -15,14 +15,6 @@ using Kind = RecordedEvent::Kind;
 
 namespace {
 
-QString describe(const std::vector<RecordedEvent>& events)
-{
-    QStringList lines;
-    for (const RecordedEvent& e : events)
-        lines << e.toString();
-    return lines.join(QStringLiteral(" | "));
-}
-
 } // namespace
 
 class PlaybackEndToEndTest : public QObject {

@@ -1,6 +1,7 @@
 #include "support/RecordedEvent.h"
 
 #include <QList>
+#include <QStringList>
 
 namespace quorvel::test {
 namespace {
@@ -71,6 +72,14 @@ QString RecordedEvent::toString() const
     if (arrivalUs != 0)
         text += QString(" us=%1").arg(arrivalUs);
     return text;
+}
+
+QString describe(const std::vector<RecordedEvent>& events)
+{
+    QStringList lines;
+    for (const RecordedEvent& e : events)
+        lines << e.toString();
+    return lines.join(QStringLiteral(" | "));
 }
 
 } // namespace quorvel::test

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace quorvel::test {
 
@@ -35,5 +36,8 @@ struct RecordedEvent {
     // The line it was read from, for test failure messages.
     QString toString() const;
 };
+
+// The events' lines joined, for test failure messages.
+QString describe(const std::vector<RecordedEvent>& events);
 
 } // namespace quorvel::test
