@@ -72,4 +72,10 @@ bool focusWindow(const QString& window)
     return xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window}).has_value();
 }
 
+bool answerMessageBox(int timeoutMs)
+{
+    const std::optional<QString> box = waitForWindow(QStringLiteral("^Quorvel$"), timeoutMs);
+    return box && focusWindow(*box) && xdotool({"key", "Return"}).has_value();
+}
+
 } // namespace quorvel::test

@@ -26,5 +26,8 @@ QStringList visibleWindows(const QString& pattern);
 std::optional<QRect> windowGeometry(const QString& window);
 // Gives `window` the keyboard focus and waits until it has it.
 bool focusWindow(const QString& window);
+// Waits for the program's message box (caption "Quorvel") and presses its
+// default button with Return.
+bool answerMessageBox(int timeoutMs = 15000);
 
 } // namespace quorvel::test
