@@ -190,10 +190,17 @@ void PortalMouse::notify(const QString& method, const QVariantList& arguments)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath, kRemoteDesktopInterface, method);
     call.setArguments(QVariantList{QVariant::fromValue(QDBusObjectPath(m_session)), QVariantMap()} + arguments);
-    // Sent in order on the one connection, without waiting for each reply,
-    // so that a click takes no round trips.
     call.setAutoStartService(false);
-    m_bus.send(call);
+    // The portal handles each call on a thread of its own, so calls sent
+    // without waiting overtake one another there: a button before the
+    // motion to its place, a release after the session's Close (the button
+    // then stays held down). The portal answers once it has passed the event
+    // on to the desktop's side of the portal, so each event waits for that
+    // answer: the desktop then gets them in order, and Close (sent after the
+    // last answer) comes after the last event. A round trip costs a fraction
+    // of a millisecond.
+    constexpr int kAnswerMs = 1000;
+    m_bus.call(call, QDBus::Block, kAnswerMs);
 }
 
 void PortalMouse::sessionClosed()
