@@ -1,15 +1,20 @@
 // The real program in the real KDE stack (KWin, PipeWire, the desktop portal
-// with KDE's back end), as an unattended run clicking through the portal:
-// six runs in one session, and a session of two monitors side by side, each
-// run with every click exact, the double click's last release included (a
-// lost one leaves the button held and the next run's first press
-// swallowed); exit 0. Clicks are seen by the click recorder under XWayland.
+// with KDE's back end), clicking through the portal: six unattended runs in
+// one session, and a session of two monitors side by side, each run with
+// every click exact, the double click's last release included (a lost one
+// leaves the button held and the next run's first press swallowed); exit 0.
+// Keys go through KWin's fake input: a command bound in KDE's shortcut
+// settings stops an endless run, and the stored start/stop hot key, bound
+// in KDE's shortcut service, starts and then stops playback. Clicks are seen
+// by the click recorder under XWayland.
 #include "support/ClickRecorder.h"
 #include "support/Desktop.h"
 #include "support/E2eSession.h"
 #include "support/KdeSession.h"
 #include "support/TestEnvironment.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QtTest>
 
 using namespace quorvel::test;
@@ -57,6 +62,7 @@ private slots:
     void sixRunsInOneSessionClickExactly();
     void twoMonitorsSideBySide();
     void aShortcutOfKdeStopsAnEndlessRun();
+    void aStoredHotKeyStartsAndStopsPlayback();
 
 private:
     // Plays `file` unattended `runs` times and checks every run's events.
@@ -129,9 +135,45 @@ void KdeEndToEndTest::aShortcutOfKdeStopsAnEndlessRun()
     QVERIFY2(program.start(programPath(), {file}), qPrintable(program.errorString()));
     QVERIFY2(recorder.take(4, 20000).size() == 4, "the endless run did not play");
     QVERIFY(program.isRunning());
-    QVERIFY(session.pressKeys({29, 56, 31}));
+    QVERIFY(session.pressKeys({"29+56+31"}));
     QVERIFY2(program.waitForExit(10000), "the shortcut did not stop the run");
     QCOMPARE(program.exitCode(), 0);
+}
+
+void KdeEndToEndTest::aStoredHotKeyStartsAndStopsPlayback()
+{
+    const KdeSession session(outputs(1));
+    QVERIFY2(session.isRunning(), qPrintable(session.errorString()));
+    session.exportEnvironment();
+    QVERIFY(writeProfile("StopMouseClicks%20Key=80\nStopMouseClicks%20Mod=3\n")); // Ctrl+Alt+P
+    ClickRecorder::Options strip;
+    strip.area = QRect(0, 0, 1280, 200);
+    ClickRecorder recorder;
+    QVERIFY2(recorder.start(strip), qPrintable(recorder.errorString()));
+    BoundedProcess program;
+    QVERIFY2(program.start(programPath(), {}), qPrintable(program.errorString()));
+    {
+        // Bound at start in KDE's shortcut service, as KDE's programs bind theirs.
+        const QDBusConnection bus =
+            QDBusConnection::connectToBus(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("kde"));
+        const auto bound = [&bus] {
+            const QDBusMessage reply = bus.call(
+                QDBusMessage::createMethodCall("org.kde.kglobalaccel", "/component/quorvel",
+                                               "org.kde.kglobalaccel.Component", "shortcutNames"),
+                QDBus::Block, 2000);
+            return reply.arguments().value(0).toStringList().contains(QStringLiteral("hotkey-2"));
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(bound(), 15000);
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("kde"));
+    QTest::qWait(1000); // the window comes up with the keyboard
+    // A row typed into the window, its X field first: 300, Tab, 100, Return.
+    QVERIFY(session.pressKeys({"4", "11", "11", "15", "2", "11", "11", "28"}));
+    QVERIFY(session.pressKeys({"29+56+25"}));
+    QCOMPARE(buttonsOf(recorder.take(2, 8000)), clicked(1, 300, 100));
+    QVERIFY(session.pressKeys({"29+56+25"}));
+    recorder.collectFor(300);
+    QVERIFY2(recorder.collectFor(1500).empty(), "the second press did not stop the run");
 }
 
 QUORVEL_TEST_MAIN_CORE(KdeEndToEndTest)

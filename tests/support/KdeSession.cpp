@@ -141,12 +141,9 @@ bool KdeSession::writeDesktopFiles(const Options& options)
     return ok;
 }
 
-bool KdeSession::pressKeys(const QList<int>& keyCodes) const
+bool KdeSession::pressKeys(const QStringList& chords) const
 {
-    QStringList arguments;
-    for (int code : keyCodes)
-        arguments << QString::number(code);
-    return runBounded(qEnvironmentVariable("QUORVEL_BUILD_DIR") + "/kwinfakekey", arguments, 10000).succeeded();
+    return runBounded(qEnvironmentVariable("QUORVEL_BUILD_DIR") + "/kwinfakekey", chords, 10000).succeeded();
 }
 
 bool KdeSession::isRunning() const

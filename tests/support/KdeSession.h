@@ -50,10 +50,10 @@ public:
     // DISPLAY, XDG_RUNTIME_DIR, XDG_CURRENT_DESKTOP=KDE, and the session bus.
     void exportEnvironment() const;
 
-    // Presses Linux key codes in order and releases them in reverse order
-    // through KWin's fake input (tests/e2e/tools/kwinfakekey), so that KWin
-    // handles them as a keyboard's: 29 56 31 is Ctrl+Alt+S.
-    bool pressKeys(const QList<int>& keyCodes) const;
+    // Presses chords of Linux key codes through KWin's fake input
+    // (tests/e2e/tools/kwinfakekey), so that KWin handles them as a
+    // keyboard's: {"29+56+31"} is Ctrl+Alt+S, {"4", "11"} types "30".
+    bool pressKeys(const QStringList& chords) const;
 
     // Ends KWin and the bus (the destructor does it otherwise).
     void stop();

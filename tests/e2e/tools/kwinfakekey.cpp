@@ -2,10 +2,11 @@
 // protocol (org_kde_kwin_fake_input), so that it goes through KWin's own key
 // handling as a keyboard's would, global shortcuts included.
 //
-//   kwinfakekey KEYCODE...
+//   kwinfakekey CHORD...
 //
-// Presses the Linux key codes in order (for instance 29 56 31: Ctrl, Alt,
-// S), then releases them in reverse order. KWin offers the protocol only to
+// A chord is Linux key codes joined by '+' (29+56+31: Ctrl+Alt+S): its keys
+// are pressed in order and released in reverse order, then the next chord
+// comes (4 11 11 types "300"). KWin offers the protocol only to
 // a program whose desktop entry lists it in X-KDE-Wayland-Interfaces. Exits
 // 0 once KWin has taken the keys, 1 when it has no such protocol for us.
 #include "fake-input-client-protocol.h"
@@ -15,6 +16,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -49,15 +52,18 @@ int main(int argc, char** argv)
         return 1;
     }
     org_kde_kwin_fake_input_authenticate(g_input, "kwinfakekey", "end-to-end tests");
-    std::vector<uint32_t> keys;
-    for (int i = 1; i < argc; ++i)
-        keys.push_back(static_cast<uint32_t>(std::strtoul(argv[i], nullptr, 10)));
-    for (uint32_t key : keys)
-        org_kde_kwin_fake_input_keyboard_key(g_input, key, WL_KEYBOARD_KEY_STATE_PRESSED);
-    wl_display_roundtrip(display);
-    for (auto key = keys.rbegin(); key != keys.rend(); ++key)
-        org_kde_kwin_fake_input_keyboard_key(g_input, *key, WL_KEYBOARD_KEY_STATE_RELEASED);
-    wl_display_roundtrip(display);
+    for (int i = 1; i < argc; ++i) {
+        std::vector<uint32_t> keys;
+        std::istringstream chord(argv[i]);
+        for (std::string code; std::getline(chord, code, '+');)
+            keys.push_back(static_cast<uint32_t>(std::strtoul(code.c_str(), nullptr, 10)));
+        for (uint32_t key : keys)
+            org_kde_kwin_fake_input_keyboard_key(g_input, key, WL_KEYBOARD_KEY_STATE_PRESSED);
+        wl_display_roundtrip(display);
+        for (auto key = keys.rbegin(); key != keys.rend(); ++key)
+            org_kde_kwin_fake_input_keyboard_key(g_input, *key, WL_KEYBOARD_KEY_STATE_RELEASED);
+        wl_display_roundtrip(display);
+    }
     wl_display_disconnect(display);
     return 0;
 }
