@@ -53,8 +53,8 @@ bool KdeSession::start(const Options& options)
     inside.close();
     QFile::setPermissions(copy, QFile::ReadOwner | QFile::ExeOwner);
     QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner);
-    if (!writeDesktopFiles(options)) {
-        m_error = "cannot write KDE's shortcut settings or desktop entries";
+    if (!grantFakeInput()) {
+        m_error = "cannot write the desktop entry of kwinfakekey";
         return false;
     }
     if (!m_bus.start()) {
@@ -109,36 +109,16 @@ bool KdeSession::start(const Options& options)
     return true;
 }
 
-bool KdeSession::writeDesktopFiles(const Options& options)
+bool KdeSession::grantFakeInput()
 {
-    const QString applications = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                                 "/applications/";
-    const auto write = [](const QString& path, const QByteArray& text, QIODevice::OpenMode mode) {
-        QFile file(path);
-        return QDir().mkpath(QFileInfo(path).path()) && file.open(mode) && file.write(text) == text.size();
-    };
     // KWin offers its fake input only to a program whose desktop entry
     // lists it.
-    const QString keys = qEnvironmentVariable("QUORVEL_BUILD_DIR") + "/kwinfakekey";
-    bool ok = write(applications + "kwinfakekey.desktop",
-                    "[Desktop Entry]\nType=Application\nName=kwinfakekey\nNoDisplay=true\nExec=" + keys.toUtf8() +
-                        "\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n",
-                    QIODevice::WriteOnly);
-    if (ok && !options.shortcutKeys.isEmpty()) {
-        // What KDE's shortcut settings write for "Add Command": a desktop
-        // entry, and its key under "_launch" in kglobalshortcutsrc, which
-        // KWin reads at start.
-        const QByteArray command = options.shortcutCommand.toUtf8();
-        ok = write(applications + "net.local.quorvel-command.desktop",
-                   "[Desktop Entry]\nType=Application\nName=" + command + "\nExec=" + command +
-                       "\nNoDisplay=true\nX-KDE-GlobalAccel-CommandShortcut=true\n",
-                   QIODevice::WriteOnly) &&
-             write(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/kglobalshortcutsrc",
-                   "\n[net.local.quorvel-command.desktop]\n_k_friendly_name=" + command + "\n_launch=" +
-                       options.shortcutKeys.toUtf8() + ",none," + command + "\n",
-                   QIODevice::Append);
-    }
-    return ok;
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/applications";
+    QFile entry(folder + "/kwinfakekey.desktop");
+    const QByteArray text = "[Desktop Entry]\nType=Application\nName=kwinfakekey\nNoDisplay=true\nExec=" +
+                            qgetenv("QUORVEL_BUILD_DIR") +
+                            "/kwinfakekey\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n";
+    return QDir().mkpath(folder) && entry.open(QIODevice::WriteOnly) && entry.write(text) == text.size();
 }
 
 bool KdeSession::pressKeys(const QStringList& chords) const

@@ -26,10 +26,6 @@ class KdeSession {
 public:
     struct Options {
         int outputCount = 1;
-        // A command that KWin runs on a key combination, as KDE's shortcut
-        // settings bind one ("Ctrl+Alt+S" and "quorvel --toggle").
-        QString shortcutKeys;
-        QString shortcutCommand;
         int startTimeoutMs = 20000;
     };
 
@@ -60,7 +56,7 @@ public:
 
 private:
     bool start(const Options& options);
-    bool writeDesktopFiles(const Options& options);
+    bool grantFakeInput();
 
     QTemporaryDir m_runtime;
     QTemporaryDir m_bin; // the plain copy of kwin_wayland and the script
