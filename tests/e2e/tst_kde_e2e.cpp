@@ -67,8 +67,7 @@ private:
     void playRuns(const KdeSession& session, const QString& file, int runs, const QStringList& expected);
 };
 
-void KdeEndToEndTest::playRuns(const KdeSession& session, const QString& file, int runs,
-                               const QStringList& expected)
+void KdeEndToEndTest::playRuns(const KdeSession& session, const QString& file, int runs, const QStringList& expected)
 {
     session.exportEnvironment();
     ClickRecorder recorder;
@@ -96,8 +95,8 @@ void KdeEndToEndTest::sixRunsInOneSessionClickExactly()
     // last release comes just before the session closes.
     const QString file =
         writeSequence(QStringLiteral("kde.tpx"), 1, {row(50, 50, 0), row(1000, 900, 1), row(640, 300, 2)});
-    playRuns(session, file, 6, clicked(1, 50, 50) + clicked(3, 1000, 900) + clicked(1, 640, 300) +
-                                   clicked(1, 640, 300));
+    playRuns(session, file, 6,
+             clicked(1, 50, 50) + clicked(3, 1000, 900) + clicked(1, 640, 300) + clicked(1, 640, 300));
 }
 
 void KdeEndToEndTest::twoMonitorsSideBySide()
@@ -132,10 +131,10 @@ void KdeEndToEndTest::aStoredHotKeyStartsAndStopsPlayback()
         const QDBusConnection bus =
             QDBusConnection::connectToBus(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("kde"));
         const auto bound = [&bus] {
-            const QDBusMessage reply = bus.call(
-                QDBusMessage::createMethodCall("org.kde.kglobalaccel", "/component/quorvel",
-                                               "org.kde.kglobalaccel.Component", "shortcutNames"),
-                QDBus::Block, 2000);
+            const QDBusMessage reply =
+                bus.call(QDBusMessage::createMethodCall("org.kde.kglobalaccel", "/component/quorvel",
+                                                        "org.kde.kglobalaccel.Component", "shortcutNames"),
+                         QDBus::Block, 2000);
             return reply.arguments().value(0).toStringList().contains(QStringLiteral("hotkey-2"));
         };
         QTRY_VERIFY_WITH_TIMEOUT(bound(), 15000);

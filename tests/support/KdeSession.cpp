@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QThread>
@@ -78,10 +78,9 @@ bool KdeSession::start(const Options& options)
     const QDeadlineTimer deadline(options.startTimeoutMs);
     const QString display = m_runtime.path() + "/display";
     bool ready = m_pipewire.start("pipewire", {}) && m_wireplumber.start("wireplumber", {}) &&
-                 m_kwin.start(copy,
-                              {"--virtual", "--xwayland", "--width", "1280", "--height", "1024", "--output-count",
-                               QString::number(options.outputCount), "--socket", waylandDisplay(), "--no-lockscreen",
-                               script});
+                 m_kwin.start(copy, {"--virtual", "--xwayland", "--width", "1280", "--height", "1024", "--output-count",
+                                     QString::number(options.outputCount), "--socket", waylandDisplay(),
+                                     "--no-lockscreen", script});
     while (ready && !QFile::exists(display)) {
         if (deadline.hasExpired() || !m_kwin.isRunning())
             ready = false;
@@ -115,9 +114,9 @@ bool KdeSession::grantFakeInput()
     // lists it.
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/applications";
     QFile entry(folder + "/kwinfakekey.desktop");
-    const QByteArray text = "[Desktop Entry]\nType=Application\nName=kwinfakekey\nNoDisplay=true\nExec=" +
-                            qgetenv("QUORVEL_BUILD_DIR") +
-                            "/kwinfakekey\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n";
+    const QByteArray text =
+        "[Desktop Entry]\nType=Application\nName=kwinfakekey\nNoDisplay=true\nExec=" + qgetenv("QUORVEL_BUILD_DIR") +
+        "/kwinfakekey\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n";
     return QDir().mkpath(folder) && entry.open(QIODevice::WriteOnly) && entry.write(text) == text.size();
 }
 

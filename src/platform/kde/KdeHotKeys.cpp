@@ -46,8 +46,9 @@ QDBusMessage call(const QString& method, const QVariantList& arguments)
 KdeHotKeys::KdeHotKeys(const QDBusConnection& bus) : m_bus(bus)
 {
     qDBusRegisterMetaType<QList<int>>();
-    m_bus.connect(kService, QStringLiteral("/component/") + kComponent, QStringLiteral("org.kde.kglobalaccel.Component"),
-                  QStringLiteral("globalShortcutPressed"), this, SLOT(pressed(QString, QString, qlonglong)));
+    m_bus.connect(kService, QStringLiteral("/component/") + kComponent,
+                  QStringLiteral("org.kde.kglobalaccel.Component"), QStringLiteral("globalShortcutPressed"), this,
+                  SLOT(pressed(QString, QString, qlonglong)));
 }
 
 KdeHotKeys::~KdeHotKeys()

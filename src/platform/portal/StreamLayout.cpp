@@ -19,8 +19,8 @@ bool wantsWholeWorkspace(const std::string& currentDesktop)
 std::vector<StreamArea> streamAreas(const std::vector<StreamFacts>& streams)
 {
     std::vector<StreamArea> areas;
-    const bool placed = std::all_of(streams.begin(), streams.end(),
-                                    [](const StreamFacts& s) { return s.position.has_value(); });
+    const bool placed =
+        std::all_of(streams.begin(), streams.end(), [](const StreamFacts& s) { return s.position.has_value(); });
     for (const StreamFacts& s : streams) {
         StreamArea area{s.node, 0, 0, s.width, s.height};
         if (placed) {
