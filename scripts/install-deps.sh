@@ -15,6 +15,9 @@ packages=(
     sway xwayland wtype
     xdg-utils shared-mime-info desktop-file-utils libfile-mimeinfo-perl
     fonts-dejavu-core
+    kwin-wayland pipewire-bin wireplumber xdg-desktop-portal xdg-desktop-portal-kde plasma-workspace dbus-bin
+    qtwayland5 plasma-wayland-protocols qml-module-org-kde-kirigami2 qml-module-qtquick-controls2
+    qml-module-qtquick-layouts qml-module-qtquick-window2 qml-module-qtgraphicaleffects
 )
 # Wine loads the X11 libraries it recommends at run time, so these come with
 # their recommendations.
@@ -30,6 +33,11 @@ missing() {
         [ "$status" = "install ok installed" ] || echo "$p"
     done
 }
+# XWayland, run by the tests' compositors as an ordinary user, cannot make
+# the folder of X sockets itself.
+if [ "$(id -u)" -eq 0 ]; then
+    install -d -m 1777 /tmp/.X11-unix
+fi
 missing_packages=($(missing "${packages[@]}"))
 missing_win32=($(missing "${win32_packages[@]}"))
 [ ${#missing_packages[@]} -eq 0 ] && [ ${#missing_win32[@]} -eq 0 ] && exit 0

@@ -1,6 +1,7 @@
 #include "platform/portal/PortalMouse.h"
 
 #include "platform/portal/PortalRequest.h"
+#include "platform/portal/StreamLayout.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -105,9 +106,11 @@ Result PortalMouse::openSession()
         return closeAndFail(response);
 
     // Absolute motion is given relative to a screen-cast stream, so every
-    // monitor is asked for as one.
+    // monitor is asked for as one; KDE is asked for its whole workspace as
+    // one stream instead (see StreamLayout).
+    const bool multiple = !wantsWholeWorkspace(qEnvironmentVariable("XDG_CURRENT_DESKTOP").toStdString());
     response = callPortal(m_bus, kScreenCastInterface, QStringLiteral("SelectSources"), {sessionArgument},
-                          {{QStringLiteral("types"), kMonitorSource}, {QStringLiteral("multiple"), true}},
+                          {{QStringLiteral("types"), kMonitorSource}, {QStringLiteral("multiple"), multiple}},
                           kAnswerTimeoutMs);
     if (!response.ok())
         return closeAndFail(response);
@@ -139,19 +142,27 @@ void PortalMouse::readStreams(const QVariant& streams)
     m_streams.clear();
     if (streams.userType() != qMetaTypeId<QDBusArgument>())
         return;
+    std::vector<StreamFacts> facts;
     const QDBusArgument argument = streams.value<QDBusArgument>();
     argument.beginArray();
     while (!argument.atEnd()) {
-        Stream stream;
+        StreamFacts stream;
         QVariantMap properties;
         argument.beginStructure();
         argument >> stream.node >> properties;
         argument.endStructure();
         const QPoint size = pairOf(properties.value(QStringLiteral("size")));
-        stream.area = QRect(pairOf(properties.value(QStringLiteral("position"))), QSize(size.x(), size.y()));
-        m_streams.push_back(stream);
+        stream.width = size.x();
+        stream.height = size.y();
+        if (properties.contains(QStringLiteral("position"))) {
+            const QPoint position = pairOf(properties.value(QStringLiteral("position")));
+            stream.position = std::pair(position.x(), position.y());
+        }
+        facts.push_back(stream);
     }
     argument.endArray();
+    for (const StreamArea& area : streamAreas(facts))
+        m_streams.push_back({area.node, QRect(area.x, area.y, area.width, area.height)});
 }
 
 void PortalMouse::setCursorPos(int x, int y)
@@ -190,10 +201,17 @@ void PortalMouse::notify(const QString& method, const QVariantList& arguments)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath, kRemoteDesktopInterface, method);
     call.setArguments(QVariantList{QVariant::fromValue(QDBusObjectPath(m_session)), QVariantMap()} + arguments);
-    // Sent in order on the one connection, without waiting for each reply,
-    // so that a click takes no round trips.
     call.setAutoStartService(false);
-    m_bus.send(call);
+    // The portal handles each call on a thread of its own, so calls sent
+    // without waiting overtake one another there: a button before the
+    // motion to its place, a release after the session's Close (the button
+    // then stays held down). The portal answers once it has passed the event
+    // on to the desktop's side of the portal, so each event waits for that
+    // answer: the desktop then gets them in order, and Close (sent after the
+    // last answer) comes after the last event. A round trip costs a fraction
+    // of a millisecond.
+    constexpr int kAnswerMs = 1000;
+    m_bus.call(call, QDBus::Block, kAnswerMs);
 }
 
 void PortalMouse::sessionClosed()

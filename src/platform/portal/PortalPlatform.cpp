@@ -1,5 +1,6 @@
 #include "platform/portal/PortalPlatform.h"
 
+#include "platform/kde/KdeHotKeys.h"
 #include "platform/portal/PortalHotKeys.h"
 #include "platform/portal/PortalRequest.h"
 
@@ -13,7 +14,11 @@ PortalPlatform::PortalPlatform(const QDBusConnection& bus, std::unique_ptr<Platf
 {
     Platform* positions = m_session.get();
     m_mouse = std::make_unique<PortalMouse>(bus, [positions] { return positions->mouse().cursorPos(); });
-    if (PortalHotKeys::isAvailable(bus))
+    // On KDE its own global shortcut service, which takes the keys asked
+    // for; else the portal's global shortcuts where there are any.
+    if (kde::KdeHotKeys::isAvailable(bus))
+        m_hotKeys = std::make_unique<kde::KdeHotKeys>(bus);
+    else if (PortalHotKeys::isAvailable(bus))
         m_hotKeys = std::make_unique<PortalHotKeys>(bus);
 }
 

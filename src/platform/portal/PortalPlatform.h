@@ -1,6 +1,7 @@
 // The back end for Wayland desktops that let no client inject input (GNOME,
 // KDE): clicks through the desktop portal's remote desktop, hot keys through
-// its global shortcuts where the desktop offers them. What the portal does
+// KDE's global shortcut service on KDE, else through the portal's global
+// shortcuts where the desktop offers them. What the portal does
 // not give (the pointer's position, hot keys where there are no global
 // shortcuts, file types) comes from the session's own back end.
 #pragma once
