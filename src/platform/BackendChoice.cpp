@@ -18,7 +18,13 @@ NativeChoice x11(const SessionFacts& facts, std::string message = {})
     NativeChoice choice;
     choice.backend = Backend::X11;
     choice.waylandSession = !facts.waylandDisplay.empty() && facts.compositorAnswers;
-    choice.qtPlatform = "xcb";
+    // In a Wayland session the window is a native Wayland client all the
+    // same. XTest's clicks go to the X11 window on top in XWayland's own
+    // stacking, where a native window has no place; an X11 window of ours
+    // could sit there: weston maps a new one at (0, 0) above every other
+    // before it places it, and the first click of an unattended run went
+    // to it.
+    choice.qtPlatform = choice.waylandSession ? "wayland;xcb" : "xcb";
     choice.message = std::move(message);
     return choice;
 }

@@ -45,7 +45,7 @@ void TestBackendChoice::choice_data()
     QTest::newRow("sway without XWayland")
         << "" << "wayland-1" << true << true << "" << int(Wayland) << true << "wayland" << "" << false;
     QTest::newRow("no virtual pointer: XWayland stands in")
-        << "" << "wayland-0" << true << false << ":1" << int(X11) << true << "xcb" << "reach only X11 windows" << false;
+        << "" << "wayland-0" << true << false << ":1" << int(X11) << true << "wayland;xcb" << "reach only X11 windows" << false;
     QTest::newRow("no virtual pointer and no XWayland")
         << "" << "wayland-0" << true << false << "" << int(Wayland) << true << "wayland" << "DISPLAY is not set" << false;
     QTest::newRow("a compositor that does not answer")
@@ -56,7 +56,7 @@ void TestBackendChoice::choice_data()
         << "" << "wayland-9" << false << false << "" << int(None) << false << ""
         << "no Wayland compositor answers at WAYLAND_DISPLAY=\"wayland-9\"" << false;
     QTest::newRow("x11 asked in a sway session")
-        << "x11" << "wayland-1" << true << true << ":0" << int(X11) << true << "xcb" << "" << false;
+        << "x11" << "wayland-1" << true << true << ":0" << int(X11) << true << "wayland;xcb" << "" << false;
     QTest::newRow("x11 asked without an X display")
         << "x11" << "wayland-1" << true << true << "" << int(None) << false << "" << "DISPLAY is not set" << false;
     QTest::newRow("wayland asked without a virtual pointer")
