@@ -23,10 +23,10 @@ BOOL CClickerApp::InitInstance(const CommandLine& commandLine, const QString& ba
     // What the back end keeps between runs lives in the same profile.
     platform::current().setValueStore(&profileValueStore());
 
+    bool registered = true;
     {
         CUtility utility;
-        if (!utility.RegisterFileType(QStringLiteral("tpx"), QStringLiteral("Quorvel File")))
-            AfxMessageBox(IDS_REGISTER_FAILED, MB_OK);
+        registered = utility.RegisterFileType(QStringLiteral("tpx"), QStringLiteral("Quorvel File")) != 0;
     }
 
     m_pMainWnd = &m_dlg;
@@ -40,6 +40,8 @@ BOOL CClickerApp::InitInstance(const CommandLine& commandLine, const QString& ba
     });
     // Only now, with the socket listening, may anything be shown: a command
     // sent meanwhile then reaches the window.
+    if (!registered && !commandLine.autoRun)
+        AfxMessageBox(IDS_REGISTER_FAILED, MB_OK);
     const bool canClick = ReportBackend(backendNote, commandLine.autoRun);
 
     if (!commandLine.autoRun) {
@@ -54,8 +56,16 @@ BOOL CClickerApp::InitInstance(const CommandLine& commandLine, const QString& ba
         // run that repeats until stopped, so it is shown, minimised.
         if (!m_trayIcon.Add())
             m_dlg.ShowWindow(SW_SHOWMINIMIZED);
+        // What would have been asked is told instead, and the run goes on.
+        QStringList notes;
+        if (!registered) {
+            notes << res::loadString(IDS_REGISTER_FAILED);
+            std::fprintf(stderr, "quorvel: %s\n", qPrintable(notes.back()));
+        }
         if (!backendNote.isEmpty())
-            m_trayIcon.ShowNotice(backendNote);
+            notes << backendNote;
+        if (!notes.isEmpty())
+            m_trayIcon.ShowNotice(notes.join(QLatin1Char('\n')));
         const bool playable = LoadUnattended(commandLine.file);
         if (playable)
             m_dlg.PostMessage(WM_HOTKEY, 2, 2);

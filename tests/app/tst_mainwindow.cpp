@@ -43,7 +43,7 @@ private slots:
     void normalStartShowsTheFields();
     void fileArgumentKeepsTheWindowHiddenAndPostsTheStartSignal();
     void failedRegistrationIsReportedOnceAndStartGoesOn();
-    void onlyTheWindowWaitsForAnswersAboutTheBackEnd();
+    void onlyTheWindowWaitsForAnswersAtStart();
     void windowMenuEndsWithAbout();
     void aboutBoxClosesWithOkAndEsc();
     void enterPressesTheFocusedButtonElseAdd();
@@ -102,14 +102,16 @@ void MainWindowTest::failedRegistrationIsReportedOnceAndStartGoesOn()
     QVERIFY(f.dlg().isVisible());
 }
 
-// The window asks for an OK; an unattended run plays on with a note and
-// ends, with a box that closes by itself, when nothing can click.
-void MainWindowTest::onlyTheWindowWaitsForAnswersAboutTheBackEnd()
+// The window asks for an OK; an unattended run plays on with a note (about
+// the back end, or a file type that could not be registered) and ends, with
+// a box that closes by itself, when nothing can click.
+void MainWindowTest::onlyTheWindowWaitsForAnswersAtStart()
 {
     const QString file = QStringLiteral("missing.tpx");
     const QString note = QStringLiteral("Clicks reach only X11 windows.");
     {
         DialogFixture f;
+        f.platform.shell().fail = true;
         QVERIFY(f.start({file}, note));
         QVERIFY(f.boxes.shown.empty());
         QVERIFY(f.dlg().IsWindow());
