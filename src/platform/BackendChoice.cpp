@@ -112,9 +112,8 @@ std::string desktopName(const SessionFacts& facts)
     return names.empty() ? "This Wayland compositor" : names.front();
 }
 
-const char* const kProtocols =
-    "(the virtual pointer protocol zwlr_virtual_pointer_manager_v1, or the portal "
-    "org.freedesktop.portal.RemoteDesktop)";
+const char* const kProtocols = "(the virtual pointer protocol zwlr_virtual_pointer_manager_v1, or the portal "
+                               "org.freedesktop.portal.RemoteDesktop)";
 
 // What would let the program click in every window, in the user's words.
 std::string clickAdvice(const SessionFacts& facts)

@@ -124,7 +124,8 @@ void MainWindowTest::onlyTheWindowWaitsForAnswersAtStart()
         refuse(f);
         QVERIFY(!f.start({file}));
         QCOMPARE(f.boxes.shown.size(), size_t(1));
-        QVERIFY2(f.boxes.shown[0].text.contains(QStringLiteral("no virtual pointer")), qPrintable(f.boxes.shown[0].text));
+        const QString text = f.boxes.shown[0].text;
+        QVERIFY2(text.contains(QStringLiteral("no virtual pointer")), qPrintable(text));
         QCOMPARE(f.boxes.shown[0].timeoutMs, CClickerApp::kUnattendedBoxTimeoutMs);
         QVERIFY(!f.dlg().IsWindow());
     }

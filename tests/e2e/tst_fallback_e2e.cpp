@@ -62,8 +62,8 @@ private slots:
 void FallbackEndToEndTest::xwaylandPlaysEveryClickWithoutAQuestion()
 {
     QVERIFY(writeProfile(""));
-    const QString file =
-        writeSequence(QStringLiteral("three.tpx"), 1, {row(300, 100, 0, 0), row(1000, 200, 1, 100), row(600, 150, 2, 100)});
+    const QString file = writeSequence(QStringLiteral("three.tpx"), 1,
+                                       {row(300, 100, 0, 0), row(1000, 200, 1, 100), row(600, 150, 2, 100)});
     // The first click meets a seat that no click has used yet, so each
     // session is fresh.
     for (int session = 0; session < 3; ++session) {
@@ -90,7 +90,8 @@ void FallbackEndToEndTest::xwaylandPlaysEveryClickWithoutAQuestion()
 void FallbackEndToEndTest::toggleStopsAnEndlessRunAtAnyMoment()
 {
     QVERIFY(writeProfile(""));
-    const QString file = writeSequence(QStringLiteral("endless.tpx"), 0, {row(300, 100, 0, 150), row(600, 150, 0, 150)});
+    const QString file =
+        writeSequence(QStringLiteral("endless.tpx"), 0, {row(300, 100, 0, 150), row(600, 150, 0, 150)});
     WestonSession weston(true);
     QVERIFY2(weston.isRunning(), qPrintable(weston.errorString()));
     weston.exportEnvironment();
@@ -112,7 +113,8 @@ void FallbackEndToEndTest::toggleStopsAnEndlessRunAtAnyMoment()
             QVERIFY2(program.isRunning(), "the run ended by itself");
             QThread::msleep(20);
         }
-        QVERIFY2(program.waitForExit(10000), qPrintable(QString("--toggle after %1 ms did not stop the run").arg(afterMs)));
+        QVERIFY2(program.waitForExit(10000),
+                 qPrintable(QString("--toggle after %1 ms did not stop the run").arg(afterMs)));
         QCOMPARE(program.exitCode(), 0);
     }
 }

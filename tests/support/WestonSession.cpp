@@ -33,8 +33,12 @@ WestonSession::WestonSession(bool xwayland, int startTimeoutMs)
     m_process.setEnvironment(environment);
     m_process.discardStandardOutput();
     m_process.setStandardErrorFile(m_log.fileName());
-    QStringList arguments{"--backend=headless-backend.so", "--socket=" + kSocket, "--width=1280", "--height=1024",
-                          "--idle-time=0", "--no-config"};
+    QStringList arguments{"--backend=headless-backend.so",
+                          "--socket=" + kSocket,
+                          "--width=1280",
+                          "--height=1024",
+                          "--idle-time=0",
+                          "--no-config"};
     if (xwayland)
         arguments << "--xwayland";
     const QDeadlineTimer deadline(startTimeoutMs);
@@ -56,7 +60,8 @@ WestonSession::WestonSession(bool xwayland, int startTimeoutMs)
             return;
         }
         if (deadline.hasExpired() || !m_process.isRunning()) {
-            m_error = "weston did not become ready within " + QString::number(startTimeoutMs) + " ms: " + log.right(2000);
+            m_error =
+                "weston did not become ready within " + QString::number(startTimeoutMs) + " ms: " + log.right(2000);
             m_process.stop();
             return;
         }
