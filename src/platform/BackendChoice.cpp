@@ -175,9 +175,8 @@ NativeChoice chooseBackend(const SessionFacts& facts)
                               clickAdvice(facts));
     if (compositor)
         return wayland(facts, desktopName(facts) +
-                                  " lets no program move the pointer, and there is no XWayland (DISPLAY is not set) "
-                                  "to play clicks in X11 windows instead. " +
-                                  clickAdvice(facts));
+                                  " has no XWayland (DISPLAY is not set) to play clicks in X11 windows instead. " +
+                                  clickAdvice(facts)); // its check says that it cannot click
     if (xDisplay)
         return x11(facts);
     return none("no X display (DISPLAY is not set) and " + compositorMissing(facts) +
