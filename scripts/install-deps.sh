@@ -12,7 +12,7 @@ packages=(
     libx11-dev libxtst-dev
     libwayland-dev libwayland-bin wayland-protocols qt6-wayland
     xvfb xauth xdotool x11-utils trayer dbus-daemon
-    sway xwayland wtype
+    sway xwayland wtype weston
     xdg-utils shared-mime-info desktop-file-utils libfile-mimeinfo-perl
     fonts-dejavu-core
     kwin-wayland pipewire-bin wireplumber xdg-desktop-portal xdg-desktop-portal-kde plasma-workspace dbus-bin

@@ -2,7 +2,6 @@
 #include "app/CClickerApp.h"
 #include "app/CommandLine.h"
 #include "app/ControlClient.h"
-#include "framework/MessageBox.h"
 #include "platform/Platform.h"
 #include "res/Resources.h"
 
@@ -74,21 +73,9 @@ int main(int argc, char** argv)
 
     CClickerApp app;
     application.setWindowIcon(res::loadIcon(IDR_MAINFRAME));
-    // The program still opens when it cannot click, so sequences can be
-    // edited and saved, but it says so plainly, and once what the back end
-    // chosen cannot do.
-    QString message = QString::fromStdString(choice.message);
-    const platform::Result check = native->check();
-    if (!check)
-        message = QStringLiteral("Mouse clicks cannot be played on this display: %1. %2")
-                      .arg(QString::fromStdString(check.message), message)
-                      .trimmed();
-    if (!message.isEmpty()) {
-        std::fprintf(stderr, "quorvel: %s\n", qPrintable(message));
-        AfxMessageBox(message, MB_OK | (check ? MB_ICONEXCLAMATION : MB_ICONHAND));
-    }
-    // An unattended run that has nothing to play ends at once, with code 1.
-    const int code = app.InitInstance(commandLine) ? application.exec() : 1;
+    // An unattended run that has nothing to play, or nothing to click with,
+    // ends at once, with code 1.
+    const int code = app.InitInstance(commandLine, QString::fromStdString(choice.message)) ? application.exec() : 1;
     platform::setCurrent(nullptr);
     return code;
 }

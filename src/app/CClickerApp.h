@@ -14,10 +14,12 @@ public:
     ~CClickerApp() override;
 
     // Start-up: registry key, file type, the hidden main window and the
-    // control socket, then either the window shown or the unattended run.
-    // FALSE when the unattended run has nothing it can play from its file:
-    // the window is gone again and the process is to end with a failure code.
-    BOOL InitInstance(const CommandLine& commandLine);
+    // control socket, what the back end has to say (`backendNote`, and its
+    // check), then either the window shown or the unattended run.
+    // FALSE when the unattended run has nothing it can play, from its file or
+    // because nothing can click: the window is gone again and the process is
+    // to end with a failure code.
+    BOOL InitInstance(const CommandLine& commandLine, const QString& backendNote = {});
 
     static CClickerApp* instance();
 
@@ -31,4 +33,8 @@ public:
 
 private:
     bool LoadUnattended(const QString& file);
+    // Says what the back end cannot do; false when it cannot click at all.
+    bool ReportBackend(const QString& note, bool autoRun);
+
+    bool m_ending = false;
 };

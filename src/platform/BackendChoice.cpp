@@ -1,5 +1,8 @@
 #include "platform/BackendChoice.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace platform {
 namespace {
 
@@ -15,7 +18,13 @@ NativeChoice x11(const SessionFacts& facts, std::string message = {})
     NativeChoice choice;
     choice.backend = Backend::X11;
     choice.waylandSession = !facts.waylandDisplay.empty() && facts.compositorAnswers;
-    choice.qtPlatform = "xcb";
+    // In a Wayland session the window is a native Wayland client all the
+    // same. XTest's clicks go to the X11 window on top in XWayland's own
+    // stacking, where a native window has no place; an X11 window of ours
+    // could sit there: weston maps a new one at (0, 0) above every other
+    // before it places it, and the first click of an unattended run went
+    // to it.
+    choice.qtPlatform = choice.waylandSession ? "wayland;xcb" : "xcb";
     choice.message = std::move(message);
     return choice;
 }
@@ -59,6 +68,64 @@ std::string compositorMissing(const SessionFacts& facts)
     return "no Wayland compositor answers at WAYLAND_DISPLAY=" + quoted(facts.waylandDisplay);
 }
 
+// The desktops whose own desktop portal can move the pointer, and the
+// package that brings it.
+struct PortalDesktop {
+    const char* name;    // as XDG_CURRENT_DESKTOP lists it
+    const char* shown;   // as the user knows it
+    const char* package; // Debian's and most others'
+};
+constexpr PortalDesktop kPortalDesktops[] = {
+    {"GNOME", "GNOME", "xdg-desktop-portal-gnome"},
+    {"KDE", "KDE Plasma", "xdg-desktop-portal-kde"},
+};
+
+// XDG_CURRENT_DESKTOP lists names parted by colons, the most specific first.
+std::vector<std::string> desktopNames(const std::string& list)
+{
+    std::vector<std::string> names;
+    std::string::size_type start = 0;
+    while (start <= list.size()) {
+        const std::string::size_type end = std::min(list.find(':', start), list.size());
+        if (end > start)
+            names.push_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    return names;
+}
+
+const PortalDesktop* portalDesktop(const SessionFacts& facts)
+{
+    for (const std::string& name : desktopNames(facts.desktop))
+        for (const PortalDesktop& desktop : kPortalDesktops)
+            if (name == desktop.name)
+                return &desktop;
+    return nullptr;
+}
+
+// The desktop as the user knows it, for the start of a sentence.
+std::string desktopName(const SessionFacts& facts)
+{
+    if (const PortalDesktop* desktop = portalDesktop(facts))
+        return desktop->shown;
+    const std::vector<std::string> names = desktopNames(facts.desktop);
+    return names.empty() ? "This Wayland compositor" : names.front();
+}
+
+const char* const kProtocols = "(the virtual pointer protocol zwlr_virtual_pointer_manager_v1, or the portal "
+                               "org.freedesktop.portal.RemoteDesktop)";
+
+// What would let the program click in every window, in the user's words.
+std::string clickAdvice(const SessionFacts& facts)
+{
+    if (const PortalDesktop* desktop = portalDesktop(facts))
+        return std::string("To click in every window, install ") + desktop->package +
+               ", the desktop portal that lets programs move the pointer (org.freedesktop.portal.RemoteDesktop).";
+    return "To click in every window, use a compositor that lets programs move the pointer, such as sway, "
+           "or one with a desktop portal that does " +
+           std::string(kProtocols) + ".";
+}
+
 } // namespace
 
 bool portalMatters(const SessionFacts& facts)
@@ -85,9 +152,13 @@ NativeChoice chooseBackend(const SessionFacts& facts)
         return wayland(facts); // its check says so when the compositor cannot click
     }
     if (facts.requested == "portal") {
-        if (!facts.portalPointer)
-            return none("QUORVEL_BACKEND=portal asks for the desktop portal, but none on the session bus can move "
-                        "the pointer (org.freedesktop.portal.RemoteDesktop)");
+        if (!facts.portalPointer) {
+            std::string message = "QUORVEL_BACKEND=portal asks for the desktop portal, but none on the session bus "
+                                  "can move the pointer (org.freedesktop.portal.RemoteDesktop)";
+            if (const PortalDesktop* desktop = portalDesktop(facts))
+                message += std::string("; on ") + desktop->shown + ", install " + desktop->package;
+            return none(message);
+        }
         return portal(facts);
     }
     if (!facts.requested.empty())
@@ -98,11 +169,14 @@ NativeChoice chooseBackend(const SessionFacts& facts)
     if (compositor && facts.portalPointer)
         return portal(facts);
     if (compositor && xDisplay)
-        return x11(facts, "This Wayland compositor offers no virtual pointer (zwlr_virtual_pointer_manager_v1) "
-                          "and no desktop portal that can move the pointer, so clicks are played through "
-                          "XWayland and reach only X11 windows.");
+        return x11(facts, desktopName(facts) +
+                              " lets no program move the pointer, so clicks are played through XWayland and "
+                              "reach only X11 windows. " +
+                              clickAdvice(facts));
     if (compositor)
-        return wayland(facts, "There is no X display (DISPLAY is not set) to play clicks through XWayland instead.");
+        return wayland(facts, desktopName(facts) +
+                                  " has no XWayland (DISPLAY is not set) to play clicks in X11 windows instead. " +
+                                  clickAdvice(facts)); // its check says that it cannot click
     if (xDisplay)
         return x11(facts);
     return none("no X display (DISPLAY is not set) and " + compositorMissing(facts) +

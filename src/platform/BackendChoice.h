@@ -7,7 +7,8 @@
 // gets the portal back end; else, with an X display (XWayland under a
 // compositor that offers no way to click), the X11 back end, whose clicks
 // then reach X11 windows only; else nothing can click, and the message says
-// what is missing.
+// what is missing. Messages name the desktop where XDG_CURRENT_DESKTOP tells
+// it and say what to install or switch on, with the protocol's name after.
 #pragma once
 
 #include "platform/Platform.h"
@@ -23,6 +24,7 @@ struct SessionFacts {
     bool virtualPointer = false;    // it offers zwlr_virtual_pointer_manager_v1
     std::string xDisplay;           // DISPLAY
     bool portalPointer = false;     // the desktop portal on the session bus can move the pointer
+    std::string desktop;            // XDG_CURRENT_DESKTOP, such as "KDE" or "ubuntu:GNOME"
 };
 
 // Whether the choice depends on the desktop portal, which is then worth

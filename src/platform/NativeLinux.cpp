@@ -52,6 +52,7 @@ NativeChoice chooseNative()
     facts.requested = environment("QUORVEL_BACKEND");
     facts.waylandDisplay = environment("WAYLAND_DISPLAY");
     facts.xDisplay = environment("DISPLAY");
+    facts.desktop = environment("XDG_CURRENT_DESKTOP");
     if (!facts.waylandDisplay.empty()) {
         const wayland::WaylandConnection compositor;
         facts.compositorAnswers = compositor.isConnected();

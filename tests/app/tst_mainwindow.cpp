@@ -43,6 +43,7 @@ private slots:
     void normalStartShowsTheFields();
     void fileArgumentKeepsTheWindowHiddenAndPostsTheStartSignal();
     void failedRegistrationIsReportedOnceAndStartGoesOn();
+    void onlyTheWindowWaitsForAnswersAtStart();
     void windowMenuEndsWithAbout();
     void aboutBoxClosesWithOkAndEsc();
     void enterPressesTheFocusedButtonElseAdd();
@@ -98,6 +99,41 @@ void MainWindowTest::failedRegistrationIsReportedOnceAndStartGoesOn()
     f.start();
     QCOMPARE(f.boxes.texts(), QStringList{QStringLiteral("Failed to Register extension .tpx with Windows Explorer.")});
     QCOMPARE(f.boxes.shown[0].caption, QStringLiteral("Quorvel"));
+    QVERIFY(f.dlg().isVisible());
+}
+
+// The window asks for an OK; an unattended run plays on with a note (about
+// the back end, or a file type that could not be registered) and ends, with
+// a box that closes by itself, when nothing can click.
+void MainWindowTest::onlyTheWindowWaitsForAnswersAtStart()
+{
+    const QString file = QStringLiteral("missing.tpx");
+    const QString note = QStringLiteral("Clicks reach only X11 windows.");
+    {
+        DialogFixture f;
+        f.platform.shell().fail = true;
+        QVERIFY(f.start({file}, note));
+        QVERIFY(f.boxes.shown.empty());
+        QVERIFY(f.dlg().IsWindow());
+    }
+    const auto refuse = [](DialogFixture& f) {
+        f.platform.platform.checkResult = platform::Result::failure(0, "no virtual pointer");
+    };
+    {
+        DialogFixture f;
+        refuse(f);
+        QVERIFY(!f.start({file}));
+        QCOMPARE(f.boxes.shown.size(), size_t(1));
+        const QString text = f.boxes.shown[0].text;
+        QVERIFY2(text.contains(QStringLiteral("no virtual pointer")), qPrintable(text));
+        QCOMPARE(f.boxes.shown[0].timeoutMs, CClickerApp::kUnattendedBoxTimeoutMs);
+        QVERIFY(!f.dlg().IsWindow());
+    }
+    DialogFixture f;
+    refuse(f);
+    QVERIFY(f.start({}, note));
+    QCOMPARE(f.boxes.shown.size(), size_t(1));
+    QCOMPARE(f.boxes.shown[0].timeoutMs, 0);
     QVERIFY(f.dlg().isVisible());
 }
 

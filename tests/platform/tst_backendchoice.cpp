@@ -1,7 +1,8 @@
 // Which back end a Linux session gets, case by case: an X11 session, sway,
 // a compositor with no virtual pointer (with and without XWayland), a
 // compositor that does not answer, the desktop portal, QUORVEL_BACKEND, and
-// nothing at all.
+// nothing at all; and what the messages tell the user to install, desktop by
+// desktop.
 #include "platform/BackendChoice.h"
 
 #include <QtTest>
@@ -19,6 +20,8 @@ class TestBackendChoice : public QObject {
 private slots:
     void choice_data();
     void choice();
+    void advice_data();
+    void advice();
 };
 
 void TestBackendChoice::choice_data()
@@ -42,7 +45,7 @@ void TestBackendChoice::choice_data()
     QTest::newRow("sway without XWayland")
         << "" << "wayland-1" << true << true << "" << int(Wayland) << true << "wayland" << "" << false;
     QTest::newRow("no virtual pointer: XWayland stands in")
-        << "" << "wayland-0" << true << false << ":1" << int(X11) << true << "xcb" << "reach only X11 windows" << false;
+        << "" << "wayland-0" << true << false << ":1" << int(X11) << true << "wayland;xcb" << "reach only X11 windows" << false;
     QTest::newRow("no virtual pointer and no XWayland")
         << "" << "wayland-0" << true << false << "" << int(Wayland) << true << "wayland" << "DISPLAY is not set" << false;
     QTest::newRow("a compositor that does not answer")
@@ -53,7 +56,7 @@ void TestBackendChoice::choice_data()
         << "" << "wayland-9" << false << false << "" << int(None) << false << ""
         << "no Wayland compositor answers at WAYLAND_DISPLAY=\"wayland-9\"" << false;
     QTest::newRow("x11 asked in a sway session")
-        << "x11" << "wayland-1" << true << true << ":0" << int(X11) << true << "xcb" << "" << false;
+        << "x11" << "wayland-1" << true << true << ":0" << int(X11) << true << "wayland;xcb" << "" << false;
     QTest::newRow("x11 asked without an X display")
         << "x11" << "wayland-1" << true << true << "" << int(None) << false << "" << "DISPLAY is not set" << false;
     QTest::newRow("wayland asked without a virtual pointer")
@@ -111,6 +114,48 @@ void TestBackendChoice::choice()
         QVERIFY2(message.isEmpty(), qPrintable(message));
     else
         QVERIFY2(message.contains(saying), qPrintable(message));
+}
+
+void TestBackendChoice::advice_data()
+{
+    QTest::addColumn<QString>("requested");
+    QTest::addColumn<QString>("desktop"); // XDG_CURRENT_DESKTOP
+    QTest::addColumn<QString>("x");
+    QTest::addColumn<QString>("saying");
+    QTest::addColumn<QString>("notSaying");
+
+    // clang-format off
+    QTest::newRow("KDE without its portal, through XWayland")
+        << "" << "KDE" << ":0" << "KDE Plasma lets no program move the pointer" << "xdg-desktop-portal-gnome";
+    QTest::newRow("KDE: install its portal") << "" << "KDE" << ":0" << "install xdg-desktop-portal-kde" << "sway";
+    QTest::newRow("GNOME, listed after the distribution's name, no XWayland")
+        << "" << "ubuntu:GNOME" << "" << "install xdg-desktop-portal-gnome" << "ubuntu";
+    QTest::newRow("weston: another compositor") << "" << "weston" << ":0" << "weston lets no program" << "install xdg";
+    QTest::newRow("unknown desktop: a compositor that can, and the protocols")
+        << "" << "" << "" << "such as sway, or one with a desktop portal that does (the virtual pointer protocol "
+                             "zwlr_virtual_pointer_manager_v1" << "install";
+    QTest::newRow("portal asked on GNOME") << "portal" << "GNOME" << ":0"
+        << "; on GNOME, install xdg-desktop-portal-gnome" << "sway";
+    // clang-format on
+}
+
+void TestBackendChoice::advice()
+{
+    QFETCH(QString, requested);
+    QFETCH(QString, desktop);
+    QFETCH(QString, x);
+    QFETCH(QString, saying);
+    QFETCH(QString, notSaying);
+
+    SessionFacts facts;
+    facts.requested = requested.toStdString();
+    facts.waylandDisplay = "wayland-0";
+    facts.compositorAnswers = true;
+    facts.xDisplay = x.toStdString();
+    facts.desktop = desktop.toStdString();
+    const QString message = QString::fromStdString(chooseBackend(facts).message);
+    QVERIFY2(message.contains(saying), qPrintable(message));
+    QVERIFY2(!message.contains(notSaying), qPrintable(message));
 }
 
 QTEST_APPLESS_MAIN(TestBackendChoice)

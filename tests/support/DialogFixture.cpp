@@ -55,9 +55,9 @@ DialogFixture::~DialogFixture()
     m_app.reset();
 }
 
-bool DialogFixture::start(const QStringList& arguments)
+bool DialogFixture::start(const QStringList& arguments, const QString& backendNote)
 {
-    return m_app->InitInstance(ParseCommandLine(arguments)) != FALSE;
+    return m_app->InitInstance(ParseCommandLine(arguments), backendNote) != FALSE;
 }
 
 void processPostedEvents()

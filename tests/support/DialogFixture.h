@@ -41,8 +41,9 @@ public:
     DialogFixture();
     ~DialogFixture();
 
-    // Runs start-up with these command-line arguments; its result.
-    bool start(const QStringList& arguments = {});
+    // Runs start-up with these command-line arguments and the back end's
+    // note; its result.
+    bool start(const QStringList& arguments = {}, const QString& backendNote = {});
     CClickerApp& app() { return *m_app; }
     CClickerDlg& dlg() { return m_app->m_dlg; }
 

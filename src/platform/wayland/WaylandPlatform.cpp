@@ -28,8 +28,9 @@ Result WaylandPlatform::check()
                                "cannot connect to the Wayland compositor at WAYLAND_DISPLAY=\"" +
                                    m_connection->displayName() + "\"");
     if (!m_mouse->canInject())
-        return Result::failure(x11::kErrorNotSupported,
-                               "this Wayland compositor offers no virtual pointer (zwlr_virtual_pointer_manager_v1)");
+        return Result::failure(
+            x11::kErrorNotSupported,
+            "this Wayland compositor lets no program move the pointer (zwlr_virtual_pointer_manager_v1)");
     if (!m_connection->tellsLayout())
         return Result::failure(x11::kErrorNotSupported,
                                "this Wayland compositor does not tell where its outputs lie (zxdg_output_manager_v1)");
