@@ -15,6 +15,7 @@ packages=(
     sway xwayland wtype
     xdg-utils shared-mime-info desktop-file-utils libfile-mimeinfo-perl
     fonts-dejavu-core
+    at-spi2-core python3-pyatspi
 )
 # Wine loads the X11 libraries it recommends at run time, so these come with
 # their recommendations.

@@ -1,13 +1,17 @@
 // The main window and the About box come up with every control of their
 // templates: class, text, position and size, and tab order.
 #include "app/CAboutDlg.h"
+#include "framework/AccessibleNames.h"
+#include "framework/DialogMnemonic.h"
 #include "framework/DialogUnits.h"
 #include "framework/HotKeyEdit.h"
 #include "framework/ListView.h"
 #include "res/Resource.h"
+#include "res/Resources.h"
 #include "support/DialogFixture.h"
 #include "support/TestEnvironment.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
@@ -20,6 +24,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <map>
 
 using namespace quorvel::test;
 
@@ -130,6 +135,8 @@ private slots:
     void tabOrderIsTemplateOrder();
     void controlStyles();
     void aboutBox();
+    void mnemonicSearch();
+    void screenReaderNames();
 };
 
 void DialogTemplateTest::dialogUnitsFollowTheFont()
@@ -261,6 +268,102 @@ void DialogTemplateTest::aboutBox()
     const DialogUnits units = DialogUnits::forFont(about.font());
     QCOMPARE(about.size(), pixelsOf(units, 0, 0, 251, 71).size());
     QCOMPARE(ok->geometry(), pixelsOf(units, 174, 43, 70, 21));
+}
+
+void DialogTemplateTest::mnemonicSearch()
+{
+    const std::vector<ControlTemplate>& source = res::dialogTemplate(IDD_CLICKER_DIALOG)->controls;
+    std::vector<MnemonicControl> controls;
+    for (const ControlTemplate& c : source)
+        controls.push_back(mnemonicControl(c));
+    const auto at = [&source](int id) {
+        for (size_t i = 0; i < source.size(); ++i)
+            if (source[i].id == id)
+                return static_cast<int>(i);
+        return -1;
+    };
+    using Action = MnemonicTarget::Action;
+    const struct {
+        int from;
+        char letter;
+        int to;
+        Action action;
+    } cases[] = {
+        {IDC_Y, 'd', IDC_DELAY, Action::Focus},           // the label comes first: past it
+        {IDC_DELAY, 'D', IDC_MOVE_DOWN, Action::Focus},   // shared: the next match, not pressed
+        {IDC_MOVE_DOWN, 'd', IDC_DELAY, Action::Focus},   // wraps
+        {IDC_DELAY, 'l', IDC_DELETE, Action::Focus},
+        {IDC_DELETE, 'l', IDC_DELETE_ALL, Action::Focus},
+        {IDC_DELETE_ALL, 'l', IDC_LOAD_CLICKS, Action::Focus},
+        {IDC_LOAD_CLICKS, 'a', IDC_ADD, Action::Press},    // unique
+        {IDC_ADD, 's', IDC_SAVE_CLICKS, Action::Press},
+        {IDC_X, 'c', IDC_CURSOR_BACK, Action::Press},
+        {IDC_X, 't', IDC_CLICK_TYPE, Action::Focus},
+        {IDC_CLICK_TYPE, 't', IDC_START_STOP, Action::Focus},
+        {IDC_X, 'z', -1, Action::None},
+    };
+    for (const auto& c : cases) {
+        const MnemonicTarget t = findMnemonicTarget(controls, at(c.from), QLatin1Char(c.letter));
+        const QString where = QStringLiteral("Alt+%1 from %2").arg(c.letter).arg(c.from);
+        QVERIFY2(t.action == c.action, qPrintable(where));
+        QVERIFY2(t.index == (c.to == -1 ? -1 : at(c.to)), qPrintable(where));
+    }
+    QVERIFY(findMnemonicTarget(controls, at(IDC_Y), QLatin1Char('d')).viaLabel);
+    // A disabled control is passed over, and no longer shares its letter.
+    controls[static_cast<size_t>(at(IDC_UPDATE))].available = false;
+    const MnemonicTarget up = findMnemonicTarget(controls, at(IDC_X), QLatin1Char('u'));
+    QCOMPARE(up.index, at(IDC_MOVE_UP));
+    QVERIFY(up.action == Action::Press);
+    QCOMPARE(mnemonicLetter(QStringLiteral("Fish && &Chips")), QLatin1Char('c'));
+}
+
+void DialogTemplateTest::screenReaderNames()
+{
+    const QString mousePos = QStringLiteral("Get Mouse Cursor Position");
+    const QString startStop = QStringLiteral("Start / Stop Mouse Clicks");
+    const std::map<int, AccessibleText> expected{
+        {IDC_X, {"X Co-ordinate", ""}},
+        {IDC_Y, {"Y Co-ordinate", ""}},
+        {IDC_CLICK_TYPE, {"Click Type", ""}},
+        {IDC_DELAY, {"Delay before Click", ""}},
+        {IDC_REPEAT_COUNT, {"Repeat Count", ""}},
+        {IDC_CLICK_LIST, {"List Of Mouse Clicks in Sequence", ""}},
+        {IDC_HOTKEY_GET_MOUSE_POS, {mousePos, ""}}, // its label follows it
+        {IDC_HOTKEY_START_STOP, {startStop, ""}},
+        {IDC_ASSIGN_GET_MOUSE_POS, {"", mousePos + " hot key"}},
+        {IDC_CLEAR_GET_MOUSE_POS, {"", mousePos + " hot key"}},
+        {IDC_ASSIGN_START_STOP, {"", startStop + " hot key"}},
+        {IDC_CLEAR_START_STOP, {"", startStop + " hot key"}},
+    };
+    const DialogTemplate& t = *res::dialogTemplate(IDD_CLICKER_DIALOG);
+    const std::vector<AccessibleText> texts = accessibleTexts(t);
+    QCOMPARE(texts.size(), t.controls.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const auto it = expected.find(t.controls[i].id);
+        const AccessibleText want = it != expected.end() ? it->second : AccessibleText{};
+        QCOMPARE(texts[i].name, want.name);
+        QCOMPARE(texts[i].description, want.description);
+    }
+
+    // On the window: names and descriptions as accessibility reports them,
+    // and hot-key fields that take keys rather than read-only text.
+    DialogFixture f;
+    f.start();
+    for (const auto& [id, want] : expected) {
+        QWidget* w = f.dlg().GetDlgItem(id);
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        QVERIFY(a);
+        // (Qt names a drop-down list after its current text on Linux, and
+        // points at its label through the buddy relation.)
+        QCOMPARE(id == IDC_CLICK_TYPE ? w->accessibleName() : a->text(QAccessible::Name),
+                 want.name.isEmpty() ? f.dlg().GetDlgItemText(id) : want.name);
+        QCOMPARE(a->text(QAccessible::Description), want.description);
+    }
+    for (int id : {IDC_HOTKEY_GET_MOUSE_POS, IDC_HOTKEY_START_STOP}) {
+        const QAccessible::State state = QAccessible::queryAccessibleInterface(f.dlg().GetDlgItem(id))->state();
+        QVERIFY(!state.readOnly);
+        QVERIFY(state.editable);
+    }
 }
 
 QUORVEL_TEST_MAIN(DialogTemplateTest)
