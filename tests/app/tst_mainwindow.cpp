@@ -1,14 +1,12 @@
 // Start-up, the window menu with its About box, and the way down: hot keys
 // released, the application told to quit with code 0.
 #include "app/CAboutDlg.h"
-#include "files/FileDialog.h"
 #include "res/Resource.h"
 #include "support/DialogFixture.h"
 #include "support/TestEnvironment.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
@@ -48,7 +46,6 @@ private slots:
     void windowMenuEndsWithAbout();
     void aboutBoxClosesWithOkAndEsc();
     void enterPressesTheFocusedButtonElseAdd();
-    void altLettersFollowTheDialogRules();
     void postedMessagesRunAfterTheCurrentHandler();
     void destroyReleasesHotKeysAndQuits();
 };
@@ -161,46 +158,6 @@ void MainWindowTest::enterPressesTheFocusedButtonElseAdd()
     QCOMPARE(dlg.m_list.GetItemCount(), 1);
     pressIn(dlg, IDC_DELETE_ALL, Qt::Key_Space);
     QCOMPARE(dlg.m_list.GetItemCount(), 0);
-}
-
-void MainWindowTest::altLettersFollowTheDialogRules()
-{
-    DialogFixture f;
-    f.start();
-    CClickerDlg& dlg = f.dlg();
-    dlg.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&dlg));
-    QStringList fileDialogs;
-    const files::FileDialogHandler previous = files::setFileDialogHandler([&fileDialogs](const files::FileDialogRequest& r) {
-        fileDialogs << (r.open ? "open" : "save");
-        return QString();
-    });
-    const auto alt = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier); };
-    const auto focused = [&dlg](int id) { return QApplication::focusWidget() == dlg.GetDlgItem(id); };
-    qobject_cast<QPushButton*>(dlg.GetDlgItem(IDC_ADD))->click();
-    setControlText(dlg, IDC_DELAY, QStringLiteral("7"));
-
-    // From Y, Alt+D passes Move Down by: the delay's label comes first.
-    dlg.GetDlgItem(IDC_Y)->setFocus(Qt::TabFocusReason);
-    alt(Qt::Key_D);
-    QVERIFY(focused(IDC_DELAY));
-    QCOMPARE(qobject_cast<QLineEdit*>(dlg.GetDlgItem(IDC_DELAY))->selectedText(), QStringLiteral("7"));
-    // Three buttons share L: each press walks on, none is pressed.
-    for (int id : {IDC_DELETE, IDC_DELETE_ALL, IDC_LOAD_CLICKS}) {
-        alt(Qt::Key_L);
-        QVERIFY2(focused(id), qPrintable(QString::number(id)));
-    }
-    QCOMPARE(dlg.m_list.GetItemCount(), 1);
-    QVERIFY(f.boxes.shown.empty());
-    QVERIFY(fileDialogs.isEmpty());
-    // A unique letter presses its button, and no key is lost after a shared one.
-    alt(Qt::Key_A);
-    QCOMPARE(dlg.m_list.GetItemCount(), 2);
-    alt(Qt::Key_S);
-    alt(Qt::Key_D);
-    alt(Qt::Key_S);
-    QCOMPARE(fileDialogs, (QStringList{"save", "save"}));
-    files::setFileDialogHandler(previous);
 }
 
 void MainWindowTest::postedMessagesRunAfterTheCurrentHandler()

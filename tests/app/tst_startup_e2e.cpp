@@ -133,16 +133,9 @@ void StartupTest::screenReadersHearFieldsByTheirLabels()
                    40000);
     QVERIFY2(tree.succeeded(), qPrintable(tree.describe()));
     const QStringList lines = QString::fromUtf8(tree.standardOutput).split(QLatin1Char('\n'));
-    const QString mousePos = QStringLiteral("Get Mouse Cursor Position");
-    const QString startStop = QStringLiteral("Start / Stop Mouse Clicks");
-    for (const QString& want : {QStringLiteral("text\tX Co-ordinate\t\teditable"),
-                                QStringLiteral("text\tY Co-ordinate\t\teditable"),
-                                QStringLiteral("text\tDelay before Click\t\teditable"),
-                                QStringLiteral("text\tRepeat Count\t\teditable"),
-                                QStringLiteral("text\t%1\t\teditable").arg(mousePos),
-                                QStringLiteral("text\t%1\t\teditable").arg(startStop),
-                                QStringLiteral("table\tList Of Mouse Clicks in Sequence\t\t-"),
-                                QStringLiteral("push button\tAssign\t%1 hot key\t-").arg(startStop)})
+    for (const char* want : {"text\tX Co-ordinate", "text\tY Co-ordinate", "text\tDelay before Click",
+                             "text\tRepeat Count", "text\tGet Mouse Cursor Position", "text\tStart / Stop Mouse Clicks",
+                             "table\tList Of Mouse Clicks in Sequence"})
         QVERIFY2(lines.contains(want), qPrintable(want + QStringLiteral(" not in:\n") + lines.join('\n')));
 }
 
