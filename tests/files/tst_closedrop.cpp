@@ -172,24 +172,20 @@ void CloseDropTest::escAfterChangesAsksLikeTheCloseBox()
     addRows(dlg, kNew);
 
     {
-        // The real question has Yes and No and no Cancel: a second Esc,
-        // and a third, leave it up. Then it is closed without an answer.
+        // The real question (Yes, No): Esc twice leaves it up. It is then
+        // closed without an answer.
         const MessageBoxHandler recorder = setMessageBoxHandler({});
-        QString asked;
         bool upAfterEsc = false;
-        QTimer::singleShot(0, [&asked, &upAfterEsc] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            asked = box->text();
-            QTest::keyClick(box, Qt::Key_Escape);
-            QTest::keyClick(box, Qt::Key_Escape);
-            upAfterEsc = box->isVisible();
-            box->reject();
+        QTimer::singleShot(0, [&upAfterEsc] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                QTest::keyClick(box, Qt::Key_Escape);
+                QTest::keyClick(box, Qt::Key_Escape);
+                upAfterEsc = box->isVisible() && box->text() == kQuestion;
+                box->reject();
+            }
         });
         QTest::keyClick(dlg.GetDlgItem(IDC_X), Qt::Key_Escape);
         setMessageBoxHandler(recorder);
-        QCOMPARE(asked, kQuestion);
         QVERIFY(upAfterEsc);
     }
     QVERIFY(dlg.IsWindow());
