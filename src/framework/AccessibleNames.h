@@ -13,7 +13,7 @@
 #include <vector>
 
 struct AccessibleText {
-    QString name;        // empty: the control's own text serves
+    QString name; // empty: the control's own text serves
     QString description;
 };
 

@@ -22,9 +22,9 @@ struct MnemonicControl {
         Field,  // edit, list, combo box: no text of its own
     };
     Kind kind = Kind::Field;
-    QChar letter;           // lower case; null when the control has none
+    QChar letter; // lower case; null when the control has none
     bool tabStop = false;
-    bool available = true;  // enabled and shown
+    bool available = true; // enabled and shown
 };
 
 struct MnemonicTarget {

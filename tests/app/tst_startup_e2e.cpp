@@ -127,10 +127,9 @@ void StartupTest::screenReadersHearFieldsByTheirLabels()
     qunsetenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON");
     QVERIFY2(waitForWindow(QStringLiteral("^Quorvel Software Utility")), "the main window did not appear");
 
-    const ProcessOutput tree =
-        runBounded(QStringLiteral("/usr/bin/python3"), // Debian's, which has pyatspi
-                   {qEnvironmentVariable("QUORVEL_SOURCE_DIR") + "/tests/e2e/tools/atspi-names.py", "quorvel", "20"},
-                   40000);
+    // Debian's own Python, which has pyatspi.
+    const QString script = qEnvironmentVariable("QUORVEL_SOURCE_DIR") + "/tests/e2e/tools/atspi-names.py";
+    const ProcessOutput tree = runBounded(QStringLiteral("/usr/bin/python3"), {script, "quorvel", "20"}, 40000);
     QVERIFY2(tree.succeeded(), qPrintable(tree.describe()));
     const QStringList lines = QString::fromUtf8(tree.standardOutput).split(QLatin1Char('\n'));
     for (const char* want : {"text\tX Co-ordinate", "text\tY Co-ordinate", "text\tDelay before Click",

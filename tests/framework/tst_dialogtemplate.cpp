@@ -287,11 +287,11 @@ void DialogTemplateTest::mnemonicSearch()
         return std::make_pair(t.index, t.action);
     };
     const auto want = [&](int id, A action) { return std::make_pair(at(id), action); };
-    QVERIFY(go(IDC_Y, 'd') == want(IDC_DELAY, A::Focus));       // its label comes first: past it
+    QVERIFY(go(IDC_Y, 'd') == want(IDC_DELAY, A::Focus));         // its label comes first: past it
     QVERIFY(go(IDC_DELAY, 'D') == want(IDC_MOVE_DOWN, A::Focus)); // shared: the next match only
     QVERIFY(go(IDC_MOVE_DOWN, 'd') == want(IDC_DELAY, A::Focus)); // wraps
     QVERIFY(go(IDC_X, 'a') == want(IDC_ADD, A::Press));           // its own letter
-    controls[size_t(at(IDC_UPDATE))].available = false;          // passed over, no longer shares U
+    controls[size_t(at(IDC_UPDATE))].available = false;           // passed over, no longer shares U
     QVERIFY(go(IDC_X, 'u') == want(IDC_MOVE_UP, A::Press));
     QVERIFY(go(IDC_X, 'z').second == A::None);
     QCOMPARE(mnemonicLetter(QStringLiteral("Fish && &Chips")), QLatin1Char('c'));

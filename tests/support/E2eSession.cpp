@@ -39,8 +39,8 @@ QStringList savedRows(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray data = file.readAll();
-    const files::DecodedSequence decoded =
-        files::decodeSequence(reinterpret_cast<const std::uint8_t*>(data.constData()), static_cast<std::size_t>(data.size()));
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.constData());
+    const files::DecodedSequence decoded = files::decodeSequence(bytes, static_cast<std::size_t>(data.size()));
     QStringList rows;
     for (const CClickEntry& e : decoded.entries)
         rows << QStringLiteral("%1 %2 %3").arg(e.m_x).arg(e.m_y).arg(e.m_delay);
