@@ -18,6 +18,7 @@ packages=(
     kwin-wayland pipewire-bin wireplumber xdg-desktop-portal xdg-desktop-portal-kde plasma-workspace dbus-bin
     qtwayland5 plasma-wayland-protocols qml-module-org-kde-kirigami2 qml-module-qtquick-controls2
     qml-module-qtquick-layouts qml-module-qtquick-window2 qml-module-qtgraphicaleffects
+    at-spi2-core python3-pyatspi
 )
 # Wine loads the X11 libraries it recommends at run time, so these come with
 # their recommendations.

@@ -2,6 +2,7 @@
 
 #include "framework/CWinApp.h"
 #include "framework/DataExchange.h"
+#include "framework/HotKeyEdit.h"
 #include "framework/ListView.h"
 #include "res/Resources.h"
 
@@ -10,6 +11,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -70,8 +72,10 @@ BOOL CDialog::Create(int templateId, QWidget* parent)
     setAcceptDrops((t->exStyle & WS_EX_ACCEPTFILES) != 0);
 
     m_controls = buildControls(this, *t);
-    for (const BuiltControl& c : m_controls)
+    for (const BuiltControl& c : m_controls) {
         wireControl(c);
+        c.widget->installEventFilter(this);
+    }
     m_created = true;
     m_destroyed = false;
     OnInitDialog();
@@ -368,8 +372,76 @@ LRESULT CDialog::DefWindowProc(UINT, WPARAM, LPARAM)
     return 0;
 }
 
+MnemonicTarget CDialog::mnemonicTarget(const QKeyEvent& key) const
+{
+    const Qt::KeyboardModifiers mods = key.modifiers();
+    if (!(mods & Qt::AltModifier) || (mods & (Qt::ControlModifier | Qt::MetaModifier)))
+        return {};
+    QChar letter;
+    if (key.key() >= Qt::Key_A && key.key() <= Qt::Key_Z)
+        letter = QChar(u'a' + (key.key() - Qt::Key_A));
+    else if (key.key() >= Qt::Key_0 && key.key() <= Qt::Key_9)
+        letter = QChar(u'0' + (key.key() - Qt::Key_0));
+    else
+        return {};
+
+    std::vector<MnemonicControl> controls;
+    controls.reserve(m_controls.size());
+    int focused = -1;
+    const QWidget* focus = focusWidget();
+    for (const BuiltControl& c : m_controls) {
+        // The template's kind and tab stop; the text as it is now (Start
+        // becomes Stop).
+        MnemonicControl m = mnemonicControl(*c.source);
+        if (auto* button = qobject_cast<QAbstractButton*>(c.widget))
+            m.letter = mnemonicLetter(button->text());
+        else if (auto* label = qobject_cast<QLabel*>(c.widget); label && !m.letter.isNull())
+            m.letter = mnemonicLetter(label->text());
+        m.available = c.widget->isEnabled() && !c.widget->isHidden();
+        if (focus && (c.widget == focus || c.widget->isAncestorOf(focus)))
+            focused = static_cast<int>(controls.size());
+        controls.push_back(m);
+    }
+    return findMnemonicTarget(controls, focused, letter);
+}
+
+bool CDialog::handleMnemonicKey(QEvent* e)
+{
+    if (e->type() != QEvent::ShortcutOverride && e->type() != QEvent::KeyPress)
+        return false;
+    // A hot-key field takes every combination as its own.
+    if (qobject_cast<HotKeyEdit*>(focusWidget()))
+        return false;
+    const MnemonicTarget target = mnemonicTarget(*static_cast<QKeyEvent*>(e));
+    if (target.action == MnemonicTarget::Action::None)
+        return false;
+    e->accept();
+    if (e->type() == QEvent::ShortcutOverride)
+        return true;
+
+    QWidget* w = m_controls[static_cast<size_t>(target.index)].widget;
+    if (w->focusPolicy() != Qt::NoFocus)
+        w->setFocus(Qt::ShortcutFocusReason);
+    if (target.action == MnemonicTarget::Action::Press) {
+        if (auto* button = qobject_cast<QAbstractButton*>(w))
+            button->click();
+    } else if (auto* edit = qobject_cast<QLineEdit*>(w); edit && target.viaLabel) {
+        edit->selectAll();
+    }
+    return true;
+}
+
+bool CDialog::eventFilter(QObject* watched, QEvent* e)
+{
+    if (handleMnemonicKey(e))
+        return true;
+    return QDialog::eventFilter(watched, e);
+}
+
 bool CDialog::event(QEvent* e)
 {
+    if (handleMnemonicKey(e))
+        return true;
     if (e->type() == PostedMessageEvent::type()) {
         const auto* posted = static_cast<PostedMessageEvent*>(e);
         if (IsWindow())

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "framework/DialogBuilder.h"
+#include "framework/DialogMnemonic.h"
 #include "framework/PreciseTimer.h"
 #include "framework/Win32Types.h"
 
@@ -14,6 +15,7 @@
 #include <vector>
 
 class CDataExchange;
+class QKeyEvent;
 class QMenu;
 
 // ShowWindow commands.
@@ -113,6 +115,9 @@ protected:
 
     // Qt's side.
     bool event(QEvent* event) override;
+    // Alt+letter reaches the controls by the dialog's own mnemonic rule
+    // before Qt's shortcuts can take it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void reject() override;
@@ -121,6 +126,11 @@ protected:
 private:
     void wireControl(const BuiltControl& control);
     void defaultSysCommand(UINT id);
+    // Where an Alt+letter key event goes in this dialog.
+    MnemonicTarget mnemonicTarget(const QKeyEvent& key) const;
+    // Takes a ShortcutOverride or KeyPress that is a mnemonic of this dialog:
+    // the first keeps it from Qt's shortcut map, the second acts on it.
+    bool handleMnemonicKey(QEvent* event);
 
     int m_templateId;
     bool m_created = false;

@@ -1,5 +1,6 @@
 #include "framework/DialogBuilder.h"
 
+#include "framework/AccessibleNames.h"
 #include "framework/HotKeyEdit.h"
 #include "framework/ListView.h"
 #include "res/Resources.h"
@@ -160,6 +161,16 @@ std::vector<BuiltControl> buildControls(QWidget* dialog, const DialogTemplate& t
                 break;
             }
         }
+    }
+
+    // Screen readers hear each field by its label's text; nothing shown
+    // changes.
+    const std::vector<AccessibleText> texts = accessibleTexts(t);
+    for (size_t i = 0; i < built.size(); ++i) {
+        if (!texts[i].name.isEmpty())
+            built[i].widget->setAccessibleName(texts[i].name);
+        if (!texts[i].description.isEmpty())
+            built[i].widget->setAccessibleDescription(texts[i].description);
     }
 
     return built;

@@ -1,14 +1,23 @@
 #include "framework/HotKeyEdit.h"
 
 #include "framework/KeyMapping.h"
+#include "framework/NoCaretStyle.h"
 #include "platform/VirtualKeyName.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QStringList>
 
 HotKeyEdit::HotKeyEdit(QWidget* parent) : QLineEdit(parent)
 {
-    setReadOnly(true);
+    // Not read-only: screen readers would call it "read only text" though
+    // it takes keys. Keys are its own (see event()); pasting, dropping and
+    // input methods are kept out here, and it shows no caret, as before.
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setAcceptDrops(false);
+    auto* style = new NoCaretStyle;
+    style->setParent(this);
+    setStyle(style);
     setContextMenuPolicy(Qt::NoContextMenu);
     setHotKey(0, 0);
 }
@@ -108,6 +117,21 @@ void HotKeyEdit::keyReleaseEvent(QKeyEvent* e)
         return;
     const WORD stillHeld = static_cast<WORD>(HotKeyModifiersFromQt(e->modifiers()) & ~released);
     showHeld(stillHeld);
+}
+
+void HotKeyEdit::mouseReleaseEvent(QMouseEvent* e)
+{
+    // The middle button would paste the selection into the text.
+    if (e->button() == Qt::MiddleButton) {
+        e->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(e);
+}
+
+void HotKeyEdit::inputMethodEvent(QInputMethodEvent* e)
+{
+    e->ignore();
 }
 
 void HotKeyEdit::focusOutEvent(QFocusEvent* e)

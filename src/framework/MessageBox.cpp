@@ -5,6 +5,8 @@
 #include "res/Resources.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -33,6 +35,27 @@ QMessageBox::Icon iconFor(UINT type)
     }
 }
 
+// A box without a Cancel button takes no Esc and no close box, as on
+// Windows: only one of its buttons answers it. (QMessageBox would make No
+// the escape button of a Yes/No box, so an Esc meant to close the box behind
+// it would answer No.)
+class EscapeIgnored final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->matches(QKeySequence::Cancel))
+            return true;
+        if (e->type() == QEvent::Close) {
+            e->ignore();
+            return true;
+        }
+        return false;
+    }
+};
+
 struct Choice {
     QMessageBox::StandardButton button;
     int answer;
@@ -48,6 +71,12 @@ int ask(QMessageBox& box, const Choice (&choices)[N], int timeoutMs)
     for (const Choice& c : choices)
         box.addButton(c.button);
     box.setDefaultButton(choices[0].button);
+    bool hasCancel = false;
+    for (const Choice& c : choices)
+        hasCancel = hasCancel || c.answer == IDCANCEL;
+    EscapeIgnored escapeIgnored;
+    if (N > 1 && !hasCancel)
+        box.installEventFilter(&escapeIgnored);
     if (timeoutMs > 0)
         QTimer::singleShot(timeoutMs, &box, [&box] { box.defaultButton()->click(); });
     const ModalCursor cursor;

@@ -1,8 +1,9 @@
 // The real program: its command line, a start without a display or with a
 // dead one, and on a private X server one centred main window that Esc
-// closes with exit code 0.
+// closes with exit code 0, whose fields a screen reader hears by their labels.
 #include "support/BoundedProcess.h"
 #include "support/Desktop.h"
+#include "support/SessionBus.h"
 #include "support/TestEnvironment.h"
 #include "support/XvfbServer.h"
 
@@ -18,6 +19,7 @@ private slots:
     void noDisplayOrADeadOneIsSaidInOneLine();
     void oneCentredWindowThatEscCloses();
     void serverWithoutXTestIsSaidPlainly();
+    void screenReadersHearFieldsByTheirLabels();
 };
 
 void StartupTest::helpAndVersion()
@@ -103,6 +105,37 @@ void StartupTest::serverWithoutXTestIsSaidPlainly()
     program.stop();
     const QByteArray err = program.readAllStandardError();
     QVERIFY2(err.contains("the X server has no XTest extension"), err.constData());
+}
+
+void StartupTest::screenReadersHearFieldsByTheirLabels()
+{
+    // The accessibility bus of a private session, read with pyatspi as a
+    // screen reader would.
+    XvfbServer server;
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    server.exportDisplay();
+    SessionBus bus;
+    QVERIFY2(bus.start(), qPrintable(bus.errorString()));
+    BoundedProcess a11yBus;
+    a11yBus.discardStandardOutput();
+    QVERIFY2(a11yBus.start(QStringLiteral("/usr/libexec/at-spi-bus-launcher"), {"--launch-immediately"}),
+             qPrintable(a11yBus.errorString()));
+    qputenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+    BoundedProcess program;
+    program.discardStandardOutput();
+    QVERIFY2(program.start(programPath(), {}), qPrintable(program.errorString()));
+    qunsetenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON");
+    QVERIFY2(waitForWindow(QStringLiteral("^Quorvel Software Utility")), "the main window did not appear");
+
+    // Debian's own Python, which has pyatspi.
+    const QString script = qEnvironmentVariable("QUORVEL_SOURCE_DIR") + "/tests/e2e/tools/atspi-names.py";
+    const ProcessOutput tree = runBounded(QStringLiteral("/usr/bin/python3"), {script, "quorvel", "20"}, 40000);
+    QVERIFY2(tree.succeeded(), qPrintable(tree.describe()));
+    const QStringList lines = QString::fromUtf8(tree.standardOutput).split(QLatin1Char('\n'));
+    for (const char* want : {"text\tX Co-ordinate", "text\tY Co-ordinate", "text\tDelay before Click",
+                             "text\tRepeat Count", "text\tGet Mouse Cursor Position", "text\tStart / Stop Mouse Clicks",
+                             "table\tList Of Mouse Clicks in Sequence"})
+        QVERIFY2(lines.contains(want), qPrintable(want + QStringLiteral(" not in:\n") + lines.join('\n')));
 }
 
 QUORVEL_TEST_MAIN_CORE(StartupTest)

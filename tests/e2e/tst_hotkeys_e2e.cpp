@@ -2,7 +2,8 @@
 // hot key plays and stops, a start waits for the hot key's modifiers to be
 // let go, the capture hot key assigned in the window fills X and Y (Num Lock
 // on or off) and Clear lets go of it, and a combination that another client
-// holds is reported at start.
+// holds is reported at start; in the window, Alt+letter reaches the controls
+// by the dialog rules.
 #include "support/E2eSession.h"
 #include "support/ClickRecorder.h"
 #include "support/Desktop.h"
@@ -20,6 +21,13 @@ namespace {
 
 // Clicks go to this strip, above the centred main window.
 const QRect kClickStrip(0, 0, 1280, 240);
+
+// Waits for the save dialog and saves as `path` there.
+bool saveAs(const QString& path)
+{
+    const std::optional<QString> dialog = waitForWindow(QStringLiteral("^Save As$"), 10000);
+    return dialog && focusWindow(*dialog) && xdotool({"type", "--delay", "15", path}) && keys({"Return"});
+}
 
 // Whether `events` are left clicks (press, release) at `points`, in order.
 bool clicksAt(const std::vector<RecordedEvent>& events, const std::vector<QPoint>& points)
@@ -47,6 +55,7 @@ private slots:
     void startWaitsForTheModifiersToBeLetGo();
     void captureHotKeyAssignedInTheWindow();
     void combinationHeldElsewhereIsReportedAtStart();
+    void altLettersInTheWindow();
 
 private:
     // Starts the program and waits for its main window.
@@ -199,6 +208,22 @@ void HotKeysEndToEndTest::combinationHeldElsewhereIsReportedAtStart()
     // Then start-up goes on.
     QVERIFY2(waitForWindow(kMainWindowPattern), "the main window did not appear after the message");
     QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(QStringLiteral("^Quorvel$")).isEmpty(), 5000);
+}
+
+
+void HotKeysEndToEndTest::altLettersInTheWindow()
+{
+    QVERIFY(writeProfile(""));
+    QVERIFY2(startProgram(), "the main window did not appear");
+    const QString file = QDir(qEnvironmentVariable("HOME")).filePath(QStringLiteral("saved.tpx"));
+    QVERIFY(m_program->addRow(300, 100, 7));
+    QVERIFY(typeInto(m_program->points().at(94, 44), QStringLiteral("120")));
+
+    // From Y, Alt+D selects the delay; Alt+L walks Delete, Delete All and
+    // Load Clicks without pressing them; Alt+A adds; Alt+S saves.
+    QVERIFY(keys({"alt+d", "2", "5", "0", "alt+l", "alt+l", "alt+l", "alt+a", "alt+s"}));
+    QVERIFY2(saveAs(file), "Alt+S opened no save dialog");
+    QTRY_COMPARE_WITH_TIMEOUT(savedRows(file), (QStringList{"300 100 7", "300 120 250"}), 10000);
 }
 
 QUORVEL_TEST_MAIN_CORE(HotKeysEndToEndTest)

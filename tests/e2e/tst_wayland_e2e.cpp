@@ -4,7 +4,8 @@
 // native Wayland client, the capture hot key bound in sway fills X and Y,
 // and Start plays; Assign binds the start/stop hot key in sway, its press
 // plays, and Clear unbinds it; a sway binding that runs `quorvel --toggle`
-// stops an endless unattended run, which then ends. Clicks are seen by the click recorder under
+// stops an endless unattended run, which then ends; Alt+letter reaches the
+// window's controls by the dialog rules. Clicks are seen by the click recorder under
 // XWayland, keys are typed with wtype.
 #include "support/ClickRecorder.h"
 #include "support/Desktop.h"
@@ -64,6 +65,7 @@ private slots:
     void nativeWindowCapturesThroughSwayAndStartPlays();
     void assignBindsTheHotKeyInSwayAndClearUnbindsIt();
     void toggleBoundInSwayStopsAnEndlessRun();
+    void altLettersInTheNativeWindow();
 
 private:
     // Starts the program and waits for its window in sway's tree.
@@ -236,6 +238,27 @@ void WaylandEndToEndTest::toggleBoundInSwayStopsAnEndlessRun()
     QVERIFY2(m_program->waitForExit(10000), "--toggle did not stop the run");
     QCOMPARE(m_program->exitCode(), 0);
     QVERIFY(m_sway->command(QStringLiteral("unbindsym Ctrl+Alt+t")));
+}
+
+void WaylandEndToEndTest::altLettersInTheNativeWindow()
+{
+    QVERIFY(writeProfile(""));
+    QVERIFY2(startProgram(), "no window of the program in sway's tree");
+    const QString file = QDir(qEnvironmentVariable("HOME")).filePath(QStringLiteral("saved.tpx"));
+    QVERIFY(addRow(300, 100));
+    // From Y, Alt+D selects the delay; Alt+L walks Delete, Delete All and
+    // Load Clicks without pressing them; Alt+A adds; Alt+S saves.
+    const auto alt = [this](const char* letter) { return type({"-M", "alt", letter, "-m", "alt"}); };
+    QVERIFY(alt("d"));
+    QVERIFY(type({"250"}));
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(alt("l"));
+    QVERIFY(alt("a"));
+    QVERIFY(alt("s"));
+    QVERIFY2(m_sway->waitForWindow(QStringLiteral("quorvel"), 10000, QStringLiteral("Save As")),
+             "Alt+S opened no save dialog");
+    QVERIFY(type({file, "-k", "Return"}));
+    QTRY_COMPARE_WITH_TIMEOUT(savedRows(file), (QStringList{"300 100 1000", "300 100 250"}), 10000);
 }
 
 QUORVEL_TEST_MAIN_CORE(WaylandEndToEndTest)

@@ -1,13 +1,18 @@
 // The main window and the About box come up with every control of their
-// templates: class, text, position and size, and tab order.
+// templates: class, text, position and size, and tab order; the control an
+// Alt+letter reaches, and the names screen readers hear.
 #include "app/CAboutDlg.h"
+#include "framework/AccessibleNames.h"
+#include "framework/DialogMnemonic.h"
 #include "framework/DialogUnits.h"
 #include "framework/HotKeyEdit.h"
 #include "framework/ListView.h"
 #include "res/Resource.h"
+#include "res/Resources.h"
 #include "support/DialogFixture.h"
 #include "support/TestEnvironment.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
@@ -19,6 +24,7 @@
 #include <QRegularExpressionValidator>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace quorvel::test;
@@ -130,6 +136,8 @@ private slots:
     void tabOrderIsTemplateOrder();
     void controlStyles();
     void aboutBox();
+    void mnemonicSearch();
+    void screenReaderNames();
 };
 
 void DialogTemplateTest::dialogUnitsFollowTheFont()
@@ -261,6 +269,51 @@ void DialogTemplateTest::aboutBox()
     const DialogUnits units = DialogUnits::forFont(about.font());
     QCOMPARE(about.size(), pixelsOf(units, 0, 0, 251, 71).size());
     QCOMPARE(ok->geometry(), pixelsOf(units, 174, 43, 70, 21));
+}
+
+void DialogTemplateTest::mnemonicSearch()
+{
+    const std::vector<ControlTemplate>& source = res::dialogTemplate(IDD_CLICKER_DIALOG)->controls;
+    std::vector<MnemonicControl> controls;
+    for (const ControlTemplate& c : source)
+        controls.push_back(mnemonicControl(c));
+    const auto at = [&source](int id) {
+        return int(std::find_if(source.begin(), source.end(), [id](const ControlTemplate& c) { return c.id == id; }) -
+                   source.begin());
+    };
+    using A = MnemonicTarget::Action;
+    const auto go = [&](int from, char letter) {
+        const MnemonicTarget t = findMnemonicTarget(controls, at(from), QLatin1Char(letter));
+        return std::make_pair(t.index, t.action);
+    };
+    const auto want = [&](int id, A action) { return std::make_pair(at(id), action); };
+    QVERIFY(go(IDC_Y, 'd') == want(IDC_DELAY, A::Focus));         // its label comes first: past it
+    QVERIFY(go(IDC_DELAY, 'D') == want(IDC_MOVE_DOWN, A::Focus)); // shared: the next match only
+    QVERIFY(go(IDC_MOVE_DOWN, 'd') == want(IDC_DELAY, A::Focus)); // wraps
+    QVERIFY(go(IDC_X, 'a') == want(IDC_ADD, A::Press));           // its own letter
+    controls[size_t(at(IDC_UPDATE))].available = false;           // passed over, no longer shares U
+    QVERIFY(go(IDC_X, 'u') == want(IDC_MOVE_UP, A::Press));
+    QVERIFY(go(IDC_X, 'z').second == A::None);
+    QCOMPARE(mnemonicLetter(QStringLiteral("Fish && &Chips")), QLatin1Char('c'));
+}
+
+void DialogTemplateTest::screenReaderNames()
+{
+    const DialogTemplate& t = *res::dialogTemplate(IDD_CLICKER_DIALOG);
+    const std::vector<AccessibleText> texts = accessibleTexts(t);
+    QStringList named;
+    for (size_t i = 0; i < texts.size(); ++i)
+        if (!texts[i].name.isEmpty() || !texts[i].description.isEmpty())
+            named << QStringLiteral("%1 %2|%3").arg(t.controls[i].id).arg(texts[i].name, texts[i].description);
+    const QString m = QStringLiteral("Get Mouse Cursor Position"), s = QStringLiteral("Start / Stop Mouse Clicks");
+    QCOMPARE(named, (QStringList{"1000 X Co-ordinate|", "1001 Y Co-ordinate|", "1002 Click Type|",
+                                 "1015 Delay before Click|", "1003 List Of Mouse Clicks in Sequence|",
+                                 "1017 " + m + "|", // its label follows it on its row
+                                 "1018 |" + m + " hot key", "1019 |" + m + " hot key", "1021 " + s + "|",
+                                 "1022 |" + s + " hot key", "1023 |" + s + " hot key", "1024 Repeat Count|"}));
+    HotKeyEdit edit;
+    const QAccessible::State state = QAccessible::queryAccessibleInterface(&edit)->state();
+    QVERIFY(state.editable && !state.readOnly);
 }
 
 QUORVEL_TEST_MAIN(DialogTemplateTest)

@@ -1,6 +1,7 @@
 // A message box opened by a busy handler shows the normal pointer; the wait
 // cursor comes back when it closes, and goes when the handler is done. A box
-// given a time limit closes by itself with its default answer.
+// given a time limit closes by itself with its default answer. Esc answers
+// Cancel, or the only button, and nothing else.
 #include "framework/CWinApp.h"
 #include "framework/MessageBox.h"
 #include "support/TestEnvironment.h"
@@ -15,6 +16,7 @@ class ModalCursorTest : public QObject {
 private slots:
     void arrowOverAModalBoxOfABusyHandler();
     void boxWithATimeLimitClosesByItself();
+    void escAnswersCancelOrTheOnlyButton();
 };
 
 void ModalCursorTest::arrowOverAModalBoxOfABusyHandler()
@@ -44,6 +46,19 @@ void ModalCursorTest::boxWithATimeLimitClosesByItself()
             QTest::keyClick(box, Qt::Key_N);
     });
     QCOMPARE(ShowMessageBox(nullptr, QStringLiteral("Nobody answers"), QString(), MB_YESNO, 100), int(IDYES));
+}
+
+void ModalCursorTest::escAnswersCancelOrTheOnlyButton()
+{
+    for (const UINT type : {MB_YESNOCANCEL, MB_OKCANCEL, MB_OK}) {
+        QTimer::singleShot(0, [] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                QTest::keyClick(box, Qt::Key_Escape);
+        });
+        // (A box that ignored Esc would close by itself with Yes or OK.)
+        QCOMPARE(ShowMessageBox(nullptr, QStringLiteral("Esc"), QString(), type, 2000),
+                 type == MB_OK ? int(IDOK) : int(IDCANCEL));
+    }
 }
 
 QUORVEL_TEST_MAIN(ModalCursorTest)

@@ -33,6 +33,20 @@ CClickEntry clickAt(int x, int y, std::uint32_t delay)
     return e;
 }
 
+QStringList savedRows(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray data = file.readAll();
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.constData());
+    const files::DecodedSequence decoded = files::decodeSequence(bytes, static_cast<std::size_t>(data.size()));
+    QStringList rows;
+    for (const CClickEntry& e : decoded.entries)
+        rows << QStringLiteral("%1 %2 %3").arg(e.m_x).arg(e.m_y).arg(e.m_delay);
+    return rows;
+}
+
 QPoint WindowPoints::at(double x, double y) const
 {
     return {m_window.x() + int(x * m_window.width() / 420.0), m_window.y() + int(y * m_window.height() / 315.0)};

@@ -24,6 +24,9 @@ inline const QString kMainWindowPattern = QStringLiteral("^Quorvel Software Util
 // Writes a sequence file; its path.
 QString writeSequence(const QString& name, std::int32_t repeatCount, const std::vector<CClickEntry>& entries);
 CClickEntry clickAt(int x, int y, std::uint32_t delay);
+// The rows of a sequence file as "x y delay", in order; empty when it cannot
+// be read.
+QStringList savedRows(const QString& path);
 
 // Points of the main window from dialog units, the way the window is laid
 // out (its client area is 420 x 315 units).

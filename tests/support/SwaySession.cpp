@@ -25,14 +25,16 @@ bool waitUntil(const std::function<bool()>& done, const BoundedProcess& sway, co
     return true;
 }
 
-// Finds the JSON object with "app_id" `appId` in sway's tree.
-std::optional<QJsonObject> findApp(const QJsonObject& node, const QString& appId)
+// Finds the JSON object with "app_id" `appId` (and "name" `name`, unless
+// empty) in sway's tree.
+std::optional<QJsonObject> findApp(const QJsonObject& node, const QString& appId, const QString& name)
 {
-    if (node.value(QStringLiteral("app_id")).toString() == appId)
+    if (node.value(QStringLiteral("app_id")).toString() == appId &&
+        (name.isEmpty() || node.value(QStringLiteral("name")).toString() == name))
         return node;
     for (const char* children : {"nodes", "floating_nodes"})
         for (const QJsonValue& child : node.value(QLatin1String(children)).toArray())
-            if (std::optional<QJsonObject> found = findApp(child.toObject(), appId))
+            if (std::optional<QJsonObject> found = findApp(child.toObject(), appId, name))
                 return found;
     return std::nullopt;
 }
@@ -180,12 +182,12 @@ bool SwaySession::type(const QStringList& arguments) const
     return runBounded("wtype", arguments, 10000).succeeded();
 }
 
-std::optional<QJsonObject> SwaySession::waitForWindow(const QString& appId, int timeoutMs) const
+std::optional<QJsonObject> SwaySession::waitForWindow(const QString& appId, int timeoutMs, const QString& name) const
 {
     const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
         if (const std::optional<QJsonDocument> tree = message("get_tree"))
-            if (std::optional<QJsonObject> window = findApp(tree->object(), appId))
+            if (std::optional<QJsonObject> window = findApp(tree->object(), appId, name))
                 return window;
         if (deadline.hasExpired())
             return std::nullopt;

@@ -77,9 +77,11 @@ public:
     bool command(const QString& text) const;
     // wtype with these arguments: "-M ctrl -M alt g -m alt -m ctrl", "-k Return", "300".
     bool type(const QStringList& arguments) const;
-    // The window (a node of sway's tree) of the application `appId`,
-    // waiting at most `timeoutMs` for it to appear.
-    std::optional<QJsonObject> waitForWindow(const QString& appId, int timeoutMs = 15000) const;
+    // The window (a node of sway's tree) of the application `appId`, with
+    // the title `name` when one is given, waiting at most `timeoutMs` for it
+    // to appear.
+    std::optional<QJsonObject> waitForWindow(const QString& appId, int timeoutMs = 15000,
+                                             const QString& name = {}) const;
 
     // Ends sway now (the destructor does it otherwise).
     void stop();
