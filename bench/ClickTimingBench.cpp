@@ -315,7 +315,7 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path() + "/config"));
     qputenv("XDG_DATA_HOME", QFile::encodeName(folder.path() + "/data"));
     qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
-    qputenv("ASAN_OPTIONS", "detect_leaks=0");
+    qputenv("LSAN_OPTIONS", "suppressions=" QUORVEL_LSAN_SUPPRESSIONS ":print_suppressions=0");
     if (qEnvironmentVariableIsEmpty("QUORVEL_BUILD_DIR"))
         qputenv("QUORVEL_BUILD_DIR", QFile::encodeName(QCoreApplication::applicationDirPath()));
 

@@ -23,7 +23,7 @@ xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/displayfd" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/displayfd")"
 export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" DBUS_SESSION_BUS_ADDRESS=disabled:
-export ASAN_OPTIONS=detect_leaks=0
+export LSAN_OPTIONS="suppressions=$top/tests/lsan.supp:print_suppressions=0"
 
 "$binary" >/dev/null 2>&1 &
 app_pid=$!

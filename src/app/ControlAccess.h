@@ -18,8 +18,9 @@ QString SocketPath(QString& problem);
 // Takes the lock that makes this process the one that answers on
 // `socketPath`: a descriptor to keep open while answering (the system lets
 // go of it when the process ends, however it ends). -1 when another process
-// holds it, or it cannot be taken (`problem` says which).
-int TakeInstanceLock(const QString& socketPath, QString& problem);
+// holds it (then `heldElsewhere` is set), or it cannot be taken (`problem`
+// says which).
+int TakeInstanceLock(const QString& socketPath, QString& problem, bool* heldElsewhere = nullptr);
 void ReleaseInstanceLock(int lock);
 
 // Gives the socket file mode 0600 and checks that it is now a socket of this

@@ -41,8 +41,10 @@ QString SocketPath(QString& problem)
     return QFile::decodeName(folder) + QStringLiteral("/quorvel.sock");
 }
 
-int TakeInstanceLock(const QString& socketPath, QString& problem)
+int TakeInstanceLock(const QString& socketPath, QString& problem, bool* heldElsewhere)
 {
+    if (heldElsewhere)
+        *heldElsewhere = false;
     const QByteArray path = QFile::encodeName(socketPath + QStringLiteral(".lock"));
     const int lock = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (lock < 0) {
@@ -50,6 +52,8 @@ int TakeInstanceLock(const QString& socketPath, QString& problem)
         return -1;
     }
     if (::flock(lock, LOCK_EX | LOCK_NB) != 0) {
+        if (heldElsewhere)
+            *heldElsewhere = errno == EWOULDBLOCK;
         problem = errno == EWOULDBLOCK
                       ? QStringLiteral("another instance answers on %1").arg(socketPath)
                       : QStringLiteral("cannot lock %1: %2").arg(QFile::decodeName(path), systemError());

@@ -31,7 +31,11 @@ void sayIgnored(const QByteArray& received)
 
 } // namespace
 
-ControlServer::ControlServer(QObject* parent) : QObject(parent) {}
+ControlServer::ControlServer(QObject* parent) : QObject(parent)
+{
+    m_takeOver.setInterval(kTakeOverIntervalMs);
+    connect(&m_takeOver, &QTimer::timeout, this, &ControlServer::tryTakeOver);
+}
 
 ControlServer::~ControlServer()
 {
@@ -41,23 +45,52 @@ ControlServer::~ControlServer()
 bool ControlServer::Listen(Handler handler)
 {
     Close();
+    m_handler = std::move(handler);
     QString problem;
-    if (!open(problem)) {
+    bool heldElsewhere = false;
+    if (open(problem, heldElsewhere))
+        return true;
+    if (heldElsewhere) {
+        say(QStringLiteral("this instance does not take --toggle and --capture while %1; it takes them over when "
+                           "that one ends")
+                .arg(problem));
+        m_takeOver.start();
+    } else {
         say(QStringLiteral("this instance does not take --toggle and --capture: %1").arg(problem));
-        Close();
+        m_handler = nullptr;
+    }
+    return false;
+}
+
+void ControlServer::tryTakeOver()
+{
+    QString problem;
+    bool heldElsewhere = false;
+    if (open(problem, heldElsewhere)) {
+        m_takeOver.stop();
+        say(QStringLiteral("this instance takes --toggle and --capture from now on"));
+    } else if (!heldElsewhere) {
+        m_takeOver.stop();
+        say(QStringLiteral("this instance cannot take over --toggle and --capture: %1").arg(problem));
+    }
+}
+
+bool ControlServer::open(QString& problem, bool& heldElsewhere)
+{
+    if (!openSocket(problem, heldElsewhere)) {
+        closeSocket();
         return false;
     }
-    m_handler = std::move(handler);
     connect(m_server, &QLocalServer::newConnection, this, &ControlServer::accept);
     return true;
 }
 
-bool ControlServer::open(QString& problem)
+bool ControlServer::openSocket(QString& problem, bool& heldElsewhere)
 {
     const QString path = control::SocketPath(problem);
     if (path.isEmpty())
         return false;
-    m_lock = control::TakeInstanceLock(path, problem);
+    m_lock = control::TakeInstanceLock(path, problem, &heldElsewhere);
     if (m_lock < 0)
         return false;
     // The lock is ours, so a socket file there is one that an ended
@@ -74,6 +107,13 @@ bool ControlServer::open(QString& problem)
 
 void ControlServer::Close()
 {
+    m_takeOver.stop();
+    closeSocket();
+    m_handler = nullptr;
+}
+
+void ControlServer::closeSocket()
+{
     if (m_server) {
         m_server->close(); // removes the socket file
         delete m_server;
@@ -81,7 +121,6 @@ void ControlServer::Close()
     }
     control::ReleaseInstanceLock(m_lock);
     m_lock = -1;
-    m_handler = nullptr;
 }
 
 void ControlServer::accept()

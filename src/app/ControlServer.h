@@ -3,12 +3,17 @@
 // client sends one line, "toggle" or "capture"; the handler gets the command
 // and the client gets "ok". Anything else is ignored and said on stderr; a
 // client of another user, or one that says nothing in time, is dropped.
+//
+// One instance answers at a time. Another that starts meanwhile tries again
+// now and then, without holding up its window, and takes the socket over
+// once the answering instance has ended.
 #pragma once
 
 #include "app/CommandLine.h"
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 
@@ -24,24 +29,33 @@ public:
     static constexpr int kClientTimeoutMs = 2000;
     // The longest line taken; a longer one is not a command.
     static constexpr int kLongestLine = 64;
+    // How often an instance that does not answer tries to take over.
+    static constexpr int kTakeOverIntervalMs = 250;
 
     explicit ControlServer(QObject* parent = nullptr);
     ~ControlServer() override;
 
     // Answers on the control socket from now on, unless another instance
     // already does or there is no private place for it; then says once on
-    // stderr why this instance cannot be reached, and returns false. A socket
-    // left behind by an instance that has ended is replaced.
+    // stderr why this instance cannot be reached, and returns false. While
+    // another instance answers, this one takes over when it ends, and says
+    // so. A socket left behind by an instance that has ended is replaced.
     bool Listen(Handler handler);
-    // Stops answering and removes the socket.
+    // Stops answering (or waiting to) and removes the socket.
     void Close();
+    bool IsListening() const { return m_server != nullptr; }
 
 private:
-    bool open(QString& problem);
+    // Takes the lock and listens; on failure holds neither.
+    bool open(QString& problem, bool& heldElsewhere);
+    bool openSocket(QString& problem, bool& heldElsewhere);
+    void closeSocket();
+    void tryTakeOver();
     void accept();
     void read(QLocalSocket* client);
 
     QLocalServer* m_server = nullptr; // a child of this object while it listens
     Handler m_handler;
     int m_lock = -1;
+    QTimer m_takeOver;
 };

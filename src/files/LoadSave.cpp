@@ -69,8 +69,14 @@ int CClickerDlg::WriteSequenceFile(const QString& path)
         ReadClickRow(row, entry);
         return entry;
     };
-    if (!files::writeSequenceFile(path, m_list.GetItemCount(), m_repeatCount, entryAt)) {
-        AfxMessageBox(IDS_SAVE_FAILED, MB_OK);
+    QString refusal;
+    if (!files::writeSequenceFile(path, m_list.GetItemCount(), m_repeatCount, entryAt, &refusal)) {
+        if (refusal.isEmpty())
+            AfxMessageBox(IDS_SAVE_FAILED, MB_OK);
+        else
+            AfxMessageBox(QStringLiteral("The clicks were not saved to \"%1\": %2. The file is as it was.")
+                              .arg(shownName(path), refusal),
+                          MB_OK);
         return 0;
     }
     return 1;

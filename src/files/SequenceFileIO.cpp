@@ -1,10 +1,13 @@
 #include "files/SequenceFileIO.h"
 
+#include "files/FileSpace.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
+#include <limits>
 #include <stdexcept>
 #include <vector>
 
@@ -30,12 +33,68 @@ qint64 readUpTo(QFile& file, std::uint8_t* data, qint64 size)
     return done;
 }
 
-bool writeChunk(QSaveFile& file, const std::vector<std::uint8_t>& bytes)
+bool writeChunk(QFileDevice& file, const std::vector<std::uint8_t>& bytes)
 {
     const qint64 size = static_cast<qint64>(bytes.size());
     if (size == 0)
         return true;
     return file.write(reinterpret_cast<const char*>(bytes.data()), size) == size;
+}
+
+using ChunkSink = std::function<bool(const std::vector<std::uint8_t>&)>;
+
+// Hands the file's bytes to `sink` in chunks, walking the clicks once; false
+// as soon as the sink fails, or for a count the format cannot state.
+bool produceSequenceBytes(int entryCount, std::int32_t repeatCount, const std::function<CClickEntry(int k)>& entryAt,
+                          const ChunkSink& sink)
+{
+    try {
+        ByteWriter writer;
+        writer.reserve(kWriteChunk + kSequenceRecordSize);
+        appendSequenceHeader(writer, static_cast<std::size_t>(std::max(0, entryCount)), repeatCount);
+        for (int k = 0; k < entryCount; ++k) {
+            appendSequenceRecord(writer, entryAt(k));
+            if (writer.size() >= kWriteChunk) {
+                if (!sink(writer.take()))
+                    return false;
+                writer.reserve(kWriteChunk + kSequenceRecordSize);
+            }
+        }
+        return sink(writer.take());
+    } catch (const std::length_error&) {
+        return false; // more clicks than the header can state
+    }
+}
+
+// Overwrites the file at `path` with the bytes `bytesOf` gives. The new size
+// is reserved first: a full disk or a size limit then refuses the save
+// before the first byte changes (said in `refusal`), rather than cutting the
+// file short halfway. A file never ends up shorter than the new bytes.
+bool writeInPlace(const QString& path, int entryCount, const std::function<bool(const ChunkSink&)>& bytesOf,
+                  QString* refusal)
+{
+    if (entryCount < 0 ||
+        static_cast<std::size_t>(entryCount) > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+        return false;
+    const qint64 newSize = static_cast<qint64>(kSequenceHeaderSize) +
+                           static_cast<qint64>(kSequenceRecordSize) * static_cast<qint64>(entryCount);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return false;
+    QString problem;
+    if (!reserveFileSpace(file, newSize, problem)) {
+        if (refusal)
+            *refusal = problem;
+        return false;
+    }
+    qint64 done = 0;
+    const bool written = bytesOf([&](const std::vector<std::uint8_t>& chunk) {
+        done += static_cast<qint64>(chunk.size());
+        return done <= newSize && writeChunk(file, chunk);
+    });
+    if (!written || done != newSize)
+        return false;
+    return file.resize(newSize) && file.flush();
 }
 
 } // namespace
@@ -97,38 +156,28 @@ SequenceFileRead readSequenceFile(const QString& path)
 }
 
 bool writeSequenceFile(const QString& path, int entryCount, std::int32_t repeatCount,
-                       const std::function<CClickEntry(int k)>& entryAt)
+                       const std::function<CClickEntry(int k)>& entryAt, QString* refusal)
 {
-    // The open fails for a file the user may not write: it is not replaced
-    // behind its back. Where the folder takes no new file but the file itself
-    // may be written, the file is written in place, as a plain write would;
-    // everywhere else the new bytes replace it only once all are written.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
+    surviveFileSizeLimit();
+    const auto bytesOf = [&](const std::function<bool(const std::vector<std::uint8_t>&)>& sink) {
+        return produceSequenceBytes(entryCount, repeatCount, entryAt, sink);
+    };
 
-    // Every write is checked for its full length: a write the system cuts
-    // short (a full disk, a file size limit) may not be reported as an error.
-    bool written = true;
-    try {
-        ByteWriter writer;
-        writer.reserve(kWriteChunk + kSequenceRecordSize);
-        appendSequenceHeader(writer, static_cast<std::size_t>(std::max(0, entryCount)), repeatCount);
-        for (int k = 0; written && k < entryCount; ++k) {
-            appendSequenceRecord(writer, entryAt(k));
-            if (writer.size() >= kWriteChunk) {
-                written = writeChunk(file, writer.take());
-                writer.reserve(kWriteChunk + kSequenceRecordSize);
-            }
-        }
-        written = written && writeChunk(file, writer.take());
-    } catch (const std::length_error&) {
-        written = false; // more clicks than the header can state
+    // The open fails for a file the user may not write: it is not replaced
+    // behind its back. Everywhere else the new bytes replace it only once all
+    // are written.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        const QFileInfo info(path);
+        if (!info.isFile() || !info.isWritable() || QFileInfo(info.absolutePath()).isWritable())
+            return false;
+        // The folder takes no new file but the file may be written: it is
+        // written in place.
+        return writeInPlace(path, entryCount, bytesOf, refusal);
     }
+    const bool written = bytesOf([&file](const std::vector<std::uint8_t>& chunk) { return writeChunk(file, chunk); });
     if (!written) {
-        // The temporary file goes and the old file stays (written in place,
-        // the file holds what was written before the failure).
+        // The temporary file goes and the old file stays.
         file.cancelWriting();
         return false;
     }

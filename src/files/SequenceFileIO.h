@@ -37,9 +37,11 @@ SequenceFileRead readSequenceFile(const QString& path);
 // written; on any failure (at open, while writing, on the final rename, or a
 // count the format cannot state) the file at `path` is left untouched and
 // false is returned. Where the folder takes no new file but the file at
-// `path` is writable, the file is written in place instead; a failure while
-// writing then leaves it as far as it was written.
+// `path` is writable, the file is written in place instead, once room for
+// all its new bytes is set aside; where that room cannot be had (a full
+// disk, a file size limit), the file is left unchanged and `refusal` says
+// why.
 bool writeSequenceFile(const QString& path, int entryCount, std::int32_t repeatCount,
-                       const std::function<CClickEntry(int k)>& entryAt);
+                       const std::function<CClickEntry(int k)>& entryAt, QString* refusal = nullptr);
 
 } // namespace files

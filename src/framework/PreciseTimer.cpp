@@ -41,7 +41,8 @@ private:
     int m_periodMs = 0;
 };
 
-PreciseTimer::PreciseTimer(QObject* parent) : QObject(parent), m_backend(makeSystemTimerBackend(*this))
+PreciseTimer::PreciseTimer(QObject* parent)
+    : QObject(parent), m_quiet([this] { deliver(); }, this), m_backend(makeSystemTimerBackend(*this))
 {
     if (!m_backend)
         m_backend = std::make_unique<QtTimerBackend>(*this);
@@ -54,16 +55,24 @@ void PreciseTimer::start(std::uint32_t intervalMs, Clock::time_point from)
     const std::chrono::milliseconds interval{intervalMs};
     m_interval = intervalMs;
     m_active = true;
+    m_quiet.cancel();
     m_backend->arm(from + interval, std::max<Clock::duration>(interval, kMinimumRepeat));
 }
 
 void PreciseTimer::stop()
 {
     m_active = false;
+    m_quiet.cancel();
     m_backend->disarm();
 }
 
 void PreciseTimer::expired()
+{
+    if (m_active)
+        m_quiet.request();
+}
+
+void PreciseTimer::deliver()
 {
     if (m_active)
         emit timeout();

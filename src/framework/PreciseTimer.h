@@ -2,14 +2,19 @@
 // comes at an absolute moment on the monotonic clock (a start point plus the
 // interval), the next ones every interval after it, until the timer is
 // stopped. Timeouts are delivered on the thread that owns the timer, by its
-// event loop; a timer stopped or started again never delivers a timeout of
-// its earlier arming.
+// event loop, as a window's timer message is: only when nothing else is
+// waiting to be delivered (see QuietRound.h), so that a stop that came before
+// the deadline passed is handled before the timeout. A timer stopped or
+// started again never delivers a timeout of its earlier arming, and expiries
+// that pass while one timeout waits make that one timeout.
 //
 // On Linux it is a timerfd on CLOCK_MONOTONIC watched by a socket notifier,
 // so the wake-up comes when the deadline passes, to the microsecond; on
-// other systems it is a Qt::PreciseTimer, whose deadlines are rounded up to
+// other systems (or with QUORVEL_QT_TIMERS set) it is a Qt::PreciseTimer, whose deadlines are rounded up to
 // the millisecond so that it never fires early.
 #pragma once
+
+#include "framework/QuietRound.h"
 
 #include <QObject>
 
@@ -58,9 +63,12 @@ private:
     friend class QtTimerBackend;
     // Called by the backend at each expiry of the current arming.
     void expired();
+    // Called when the thread has nothing else to deliver after an expiry.
+    void deliver();
 
     bool m_active = false;
     std::uint32_t m_interval = 0;
+    QuietRound m_quiet;
     std::unique_ptr<Backend> m_backend;
 };
 

@@ -1,7 +1,8 @@
 // `quorvel --toggle` and `quorvel --capture` against the real program on a
 // private X server: they start and stop playback and fill X and Y as the hot
-// keys do, reach the first instance only, replace the socket an ended
-// instance left, end an unattended run, and fail plainly with no instance.
+// keys do, reach the first instance only (and the second once the first has
+// ended), are refused to another user, replace the socket an ended instance
+// left, end an unattended run, and fail plainly with no instance.
 #include "support/ClickRecorder.h"
 #include "support/Desktop.h"
 #include "support/E2eSession.h"
@@ -9,9 +10,11 @@
 #include "support/XvfbServer.h"
 
 #include <QLocalSocket>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quorvel::test;
 using Kind = RecordedEvent::Kind;
@@ -29,6 +32,21 @@ ProcessOutput send(const QString& option)
 QString socketPath()
 {
     return qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/quorvel.sock");
+}
+
+// `quorvel --toggle` as the user nobody, but with root's leave to pass file
+// modes, through a runtime folder of its own that links to the socket.
+ProcessOutput toggleAsNobody()
+{
+    QTemporaryDir folder;
+    const QByteArray path = QFile::encodeName(folder.path());
+    if (::chown(path.constData(), 65534, 65534) != 0 || ::chmod(path.constData(), 0700) != 0 ||
+        !QFile::link(socketPath(), folder.filePath(QStringLiteral("quorvel.sock"))))
+        return ProcessOutput();
+    return runBounded(QStringLiteral("setpriv"),
+                      {"--reuid=65534", "--regid=65534", "--clear-groups", "--inh-caps=+dac_override",
+                       "--ambient-caps=+dac_override", "--", "env", "XDG_RUNTIME_DIR=" + folder.path(), programPath(),
+                       "--toggle"});
 }
 
 std::vector<QPoint> pressesOf(const std::vector<RecordedEvent>& events)
@@ -139,6 +157,24 @@ void ControlTest::toggleAndCaptureReachTheFirstInstance()
     said.clear();
     QTRY_VERIFY2_WITH_TIMEOUT((said += program.process().readAllStandardError()).contains("ignored a control command"),
                               said.constData(), 3000);
+
+    // Another user is turned away by the program itself, even one that the
+    // socket's mode lets through.
+    if (geteuid() == 0) {
+        out = toggleAsNobody();
+        QVERIFY2(!out.succeeded(), qPrintable(out.describe()));
+        said.clear();
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            (said += program.process().readAllStandardError()).contains("control connection from another user"),
+            said.constData(), 3000);
+    }
+
+    // The answering instance ends: the second takes over.
+    program.process().stop();
+    said.clear();
+    QTRY_VERIFY2_WITH_TIMEOUT((said += second.readAllStandardError()).contains("from now on"), said.constData(), 5000);
+    out = send(QStringLiteral("--toggle"));
+    QVERIFY2(out.succeeded(), qPrintable(out.describe()));
 }
 
 void ControlTest::toggleEndsAnUnattendedRun()

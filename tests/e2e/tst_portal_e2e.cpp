@@ -66,6 +66,7 @@ private slots:
     void cleanup();
 
     void unattendedRunClicksInOrderAndKeepsTheToken();
+    void aRefusalPlaysNothing_data();
     void aRefusalPlaysNothing();
     void theStartStopShortcutStartsAndStops();
 
@@ -155,10 +156,18 @@ void PortalEndToEndTest::unattendedRunClicksInOrderAndKeepsTheToken()
     }
 }
 
+void PortalEndToEndTest::aRefusalPlaysNothing_data()
+{
+    QTest::addColumn<QString>("portalOption");
+    QTest::newRow("refused") << "--deny";
+    QTest::newRow("no pointer granted") << "--no-pointer";
+}
+
 void PortalEndToEndTest::aRefusalPlaysNothing()
 {
+    QFETCH(QString, portalOption);
     QVERIFY(writeProfile(""));
-    QVERIFY(startPortal({"--deny"}));
+    QVERIFY(startPortal({portalOption}));
     const QString file = writeSequence(QStringLiteral("one.tpx"), 1, {clickAt(300, 100, 100)});
     BoundedProcess program;
     QVERIFY2(program.start(programPath(), {file}), qPrintable(program.errorString()));

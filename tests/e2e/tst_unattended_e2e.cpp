@@ -69,6 +69,7 @@ void readMenuEntries(const QDBusArgument& layout, std::vector<int>& ids, QString
         QVariantMap childProperties;
         entry.beginStructure();
         entry >> childId >> childProperties;
+        entry.endStructure(); // each begin has its end, or its reader is never freed
         ids.push_back(childId);
         labels << (childProperties.value(QStringLiteral("type")) == QLatin1String("separator")
                        ? QStringLiteral("-")
@@ -104,6 +105,7 @@ private slots:
     void statusNotifierHostShowsTheExportedMenu();
     void withoutATrayTheWindowStandsInMinimised();
     void cutFilePlaysWhatItHoldsWithoutAQuestion();
+    void unreadableFileEndsTheRunWithAFailureCode_data();
     void unreadableFileEndsTheRunWithAFailureCode();
 
 private:
@@ -279,18 +281,34 @@ void UnattendedRunTest::cutFilePlaysWhatItHoldsWithoutAQuestion()
     QVERIFY2(err.contains(QString("\"%1\" ends early: 2 of the 5 clicks").arg(file).toUtf8()), err.constData());
 }
 
+void UnattendedRunTest::unreadableFileEndsTheRunWithAFailureCode_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes"); // none: a folder
+    QTest::addColumn<QString>("said");
+    QTest::newRow("folder") << "folder.tpx" << QByteArray() << "\"%1\": it is a folder.";
+    // A header that states two clicks, and none after it: nothing to play.
+    QTest::newRow("header only") << "header.tpx" << QByteArray("\2\0\0\0\0\0\0\0", 8)
+                                 << "\"%1\" ends early: 0 of the 2 clicks";
+}
+
 void UnattendedRunTest::unreadableFileEndsTheRunWithAFailureCode()
 {
-    const QString folder = qEnvironmentVariable("HOME") + QStringLiteral("/folder.tpx");
-    QVERIFY(QDir().mkpath(folder));
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, said);
+    const QString path = qEnvironmentVariable("HOME") + QLatin1Char('/') + name;
+    QFile file(path);
+    QVERIFY(bytes.isEmpty() ? QDir().mkpath(path) : file.open(QIODevice::WriteOnly) && file.write(bytes) == 8);
+    file.close();
     BoundedProcess program;
     program.discardStandardOutput();
-    QVERIFY2(program.start(programPath(), {folder}), qPrintable(program.errorString()));
+    QVERIFY2(program.start(programPath(), {path}), qPrintable(program.errorString()));
     QVERIFY2(answerMessageBox(), "no message box to answer");
     QVERIFY2(program.waitForExit(10000), "the run did not end");
     QCOMPARE(program.exitCode(), 1);
     const QByteArray err = program.readAllStandardError();
-    QVERIFY2(err.contains(QString("\"%1\": it is a folder.").arg(folder).toUtf8()), err.constData());
+    QVERIFY2(err.contains(said.arg(path).toUtf8()), err.constData());
 }
 
 QUORVEL_TEST_MAIN_CORE(UnattendedRunTest)

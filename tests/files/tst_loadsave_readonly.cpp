@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace quorvel::test;
@@ -47,6 +48,7 @@ class ReadOnlyFilesTest : public QObject {
 private slots:
     void initTestCase();
     void saveIntoAReadOnlyFolderWritesTheFileInPlace();
+    void saveInPlacePastASizeLimitKeepsTheFile();
     void saveOverAReadOnlyFileKeepsIt();
     void unreadableFileKeepsTheList();
 };
@@ -84,6 +86,43 @@ void ReadOnlyFilesTest::saveIntoAReadOnlyFolderWritesTheFileInPlace()
     QVERIFY(!dlg.SaveSequence());
     QCOMPARE(f.boxes.texts(), QStringList{kSaveFailed});
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"plan.tpx"});
+}
+
+void ReadOnlyFilesTest::saveInPlacePastASizeLimitKeepsTheFile()
+{
+    // In place, because the folder takes no new file, under a file size
+    // limit that the new bytes pass: neither the limit's signal nor a file cut
+    // short, but a refusal that says why, and the old clicks all there.
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("sub"));
+    QVERIFY(QDir().mkdir(folder));
+    const QString path = folder + QStringLiteral("/plan.tpx");
+    std::vector<CClickEntry> old;
+    for (std::uint32_t i = 0; i < 30; ++i)
+        old.push_back(makeEntry(i, i));
+    const QByteArray before = numberedSequenceBytes(0, old);
+    QVERIFY(writeBytes(path, before));
+    DialogFixture f;
+    f.start();
+    CClickerDlg& dlg = f.dlg();
+    QCOMPARE(dlg.LoadSequenceFile(path), 1);
+    for (std::uint32_t i = 0; i < 200; ++i)
+        dlg.InsertClickRow(-1, makeEntry(i, 7));
+
+    ScopedPermissions readOnly(folder, kReadOnlyFolder);
+    QVERIFY(readOnly.ok());
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limit = saved;
+    limit.rlim_cur = 1024;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const bool written = dlg.SaveSequence();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    QVERIFY(!written);
+    QCOMPARE(readBytes(path), before);
+    QCOMPARE(f.boxes.texts().size(), 1);
+    QVERIFY2(f.boxes.texts()[0].contains(QStringLiteral("size limit")), qPrintable(f.boxes.texts()[0]));
+    QCOMPARE(dlg.m_modified, 1);
 }
 
 void ReadOnlyFilesTest::saveOverAReadOnlyFileKeepsIt()

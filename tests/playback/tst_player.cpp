@@ -1,9 +1,11 @@
 // The player against the recording platform: which rows are clicked, in
 // which order, how many times, with which pauses, and what the window shows.
+#include "app/ControlAccess.h"
 #include "res/Resource.h"
 #include "support/DialogFixture.h"
 #include "support/TestEnvironment.h"
 
+#include <QLocalSocket>
 #include <QPushButton>
 #include <QtTest>
 
@@ -64,6 +66,7 @@ private slots:
     void clicksDoneComparedUnsigned();
     void closeWhenDonePostsClose();
     void realTimerPlaysOnItsOwn();
+    void toggleDuringThePauseStopsBeforeTheNextRow();
 };
 
 void PlayerTest::threeRowsTwiceThenStop()
@@ -366,6 +369,30 @@ void PlayerTest::realTimerPlaysOnItsOwn()
     QTRY_VERIFY_WITH_TIMEOUT(!dlg.m_bRunning, 5000);
     QCOMPARE(f.platform.mouse().clicks(Button::Left), 5);
     QCOMPARE(f.platform.mouse().clicks(Button::Right), 5);
+}
+
+void PlayerTest::toggleDuringThePauseStopsBeforeTheNextRow()
+{
+    // `quorvel --toggle` arrives during a double click's pause; the next row,
+    // with delay 0, is due as soon as the pause ends. The stop came first, so
+    // it wins: no click follows it.
+    DialogFixture f;
+    f.start();
+    CClickerDlg& dlg = f.dlg();
+    dlg.InsertClickRow(-1, makeEntry(300, 100, DoubleLeftClick, 0, 0));
+    dlg.InsertClickRow(-1, makeEntry(600, 100, SingleLeftClick, 0, 0));
+    setControlText(dlg, IDC_REPEAT_COUNT, QStringLiteral("0"));
+    QLocalSocket toggle;
+    f.platform.mouse().duringPause = [&toggle] {
+        QString problem;
+        toggle.connectToServer(control::SocketPath(problem));
+        toggle.write("toggle\n");
+        toggle.waitForBytesWritten(1000);
+    };
+    dlg.OnStartStop();
+    QTRY_VERIFY_WITH_TIMEOUT(!dlg.m_bRunning, 5000); // endless: only the toggle stops it
+    QTest::qWait(30);
+    QCOMPARE(moves(f.platform.mouse()), std::vector<QPoint>{QPoint(300, 100)});
 }
 
 QUORVEL_TEST_MAIN(PlayerTest)

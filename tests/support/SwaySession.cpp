@@ -80,7 +80,7 @@ bool SwaySession::start(const Options& options)
     QProcessEnvironment environment;
     // Commands that sway runs (exec) get these too.
     for (const char* name :
-         {"PATH", "HOME", "LANG", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "ASAN_OPTIONS", "UBSAN_OPTIONS"})
+         {"PATH", "HOME", "LANG", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
         if (qEnvironmentVariableIsSet(name))
             environment.insert(name, qEnvironmentVariable(name));
     environment.insert("XDG_RUNTIME_DIR", dir);

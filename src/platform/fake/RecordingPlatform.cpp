@@ -35,6 +35,8 @@ void RecordingMouse::pause(std::uint32_t ms)
     Event e{Event::Kind::Pause};
     e.ms = ms;
     record(e);
+    if (duringPause)
+        duringPause();
 }
 
 std::vector<Event> RecordingMouse::buttonEvents() const

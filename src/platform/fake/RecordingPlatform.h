@@ -4,6 +4,7 @@
 
 #include "platform/Platform.h"
 
+#include <functional>
 #include <map>
 #include <set>
 #include <utility>
@@ -40,8 +41,9 @@ public:
 
     std::vector<Event> events;
     Point position;
-    bool positionKnown = true; // false: the position cannot be read, as on some Wayland desktops
-    int clicksGathered = 0;    // endClick calls
+    bool positionKnown = true;         // false: the position cannot be read, as on some Wayland desktops
+    int clicksGathered = 0;            // endClick calls
+    std::function<void()> duringPause; // runs inside each pause, as the world goes on meanwhile
 
     // Button events only, as (x, y, button, action) in order.
     std::vector<Event> buttonEvents() const;

@@ -15,18 +15,21 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "platform/wayland/SwayIpc.h"
+
+#include <QTimer>
 
 class QSocketNotifier;
 
 namespace platform::wayland {
 
-class SwayIpc;
-
 class SwayHotKeys final : public HotKeys {
 public:
     static constexpr int kReplyTimeoutMs = 2000;
 
-    explicit SwayHotKeys(std::string socketPath);
+    explicit SwayHotKeys(std::string socketPath, int replyTimeoutMs = kReplyTimeoutMs);
     ~SwayHotKeys() override;
     SwayHotKeys(const SwayHotKeys&) = delete;
     SwayHotKeys& operator=(const SwayHotKeys&) = delete;
@@ -50,14 +53,24 @@ private:
     };
 
     bool subscribe();
-    Result runCommand(const std::string& command);
+    Result runCommand(const std::string& command, SwayIpc::LateHandler late = nullptr);
+    // What sway did with a binding whose reply came after its timeout.
+    void settleLateBinding(int id, const Registration& registration, const std::string& reply);
+    void unbindStrays();
     void readEvents();
+    void checkFrameDeadline();
 
     std::string m_socketPath;
+    int m_replyTimeoutMs;
     std::unique_ptr<SwayIpc> m_commands;
     std::unique_ptr<SwayIpc> m_events;
     std::unique_ptr<QSocketNotifier> m_notifier;
+    // An event that has begun must end within the reply timeout; else the
+    // events connection is made again.
+    QTimer m_frameDeadline;
     std::map<int, Registration> m_registrations;
+    // Combinations sway bound late for nobody of ours: unbound at the next call.
+    std::vector<std::string> m_strays;
     PressHandler m_handler;
 };
 

@@ -13,6 +13,7 @@ namespace {
 
 constexpr char kMagic[] = {'i', '3', '-', 'i', 'p', 'c'};
 constexpr std::size_t kHeaderSize = sizeof kMagic + 2 * sizeof(std::uint32_t);
+constexpr std::uint32_t kEventBit = 0x80000000u;
 
 bool sendAll(int fd, const std::string& bytes)
 {
@@ -47,7 +48,8 @@ SwayIpc::~SwayIpc()
     disconnect();
 }
 
-std::optional<std::string> SwayIpc::request(std::uint32_t type, const std::string& payload, int timeoutMs)
+std::optional<std::string> SwayIpc::request(std::uint32_t type, const std::string& payload, int timeoutMs,
+                                            LateHandler late)
 {
     if (!isConnected())
         return std::nullopt;
@@ -64,13 +66,18 @@ std::optional<std::string> SwayIpc::request(std::uint32_t type, const std::strin
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         while (std::optional<Message> received = nextMessage()) {
-            if (received->type == type)
+            if ((received->type & kEventBit) != 0)
+                m_events.push_back(std::move(*received));
+            else if (!settleOwed(*received) && received->type == type)
                 return std::move(received->payload);
-            m_events.push_back(std::move(*received));
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0 || !isConnected())
+        if (!isConnected())
             return std::nullopt;
+        if (left <= 0) {
+            m_owed.emplace_back(type, std::move(late));
+            return std::nullopt;
+        }
         receive(static_cast<int>(left));
     }
 }
@@ -80,7 +87,8 @@ std::vector<SwayIpc::Message> SwayIpc::takeEvents()
     if (isConnected())
         receive(0);
     while (std::optional<Message> received = nextMessage())
-        m_events.push_back(std::move(*received));
+        if ((received->type & kEventBit) != 0 || !settleOwed(*received))
+            m_events.push_back(std::move(*received));
     std::vector<Message> events(std::make_move_iterator(m_events.begin()), std::make_move_iterator(m_events.end()));
     m_events.clear();
     return events;
@@ -125,6 +133,11 @@ std::optional<SwayIpc::Message> SwayIpc::nextMessage()
     Message message;
     std::memcpy(&length, m_received.data() + sizeof kMagic, sizeof length);
     std::memcpy(&message.type, m_received.data() + sizeof kMagic + sizeof length, sizeof message.type);
+    if (length > kLongestPayload) {
+        disconnect();
+        m_received.clear();
+        return std::nullopt;
+    }
     if (m_received.size() < kHeaderSize + length)
         return std::nullopt;
     message.payload = m_received.substr(kHeaderSize, length);
@@ -132,8 +145,21 @@ std::optional<SwayIpc::Message> SwayIpc::nextMessage()
     return message;
 }
 
+bool SwayIpc::settleOwed(Message& reply)
+{
+    if (m_owed.empty())
+        return false;
+    // Replies come in the order of their requests.
+    LateHandler late = std::move(m_owed.front().second);
+    m_owed.pop_front();
+    if (late)
+        late(reply.payload);
+    return true;
+}
+
 void SwayIpc::disconnect()
 {
+    m_owed.clear();
     if (m_fd >= 0)
         close(m_fd);
     m_fd = -1;

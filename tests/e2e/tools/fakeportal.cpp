@@ -1,7 +1,8 @@
 // A stand-in for the desktop portal (org.freedesktop.portal.Desktop) on a
 // private session bus: the remote desktop, screen cast and global shortcut
 // calls that the program makes, answered at once as a user who grants
-// everything would (or, with --deny, as one who refuses the remote desktop).
+// everything would (or, with --deny, as one who refuses the remote desktop;
+// with --no-pointer, as one who lets it have the keyboard only).
 //
 // Every call is printed on standard output as one line, "<µs> <Method>
 // <name>=<value> ...", the time on this process's monotonic clock. Lines on
@@ -9,7 +10,8 @@
 // shortcut's Activated signal. It prints "ready" once it owns the name, and
 // ends when its standard input closes.
 //
-// Options: --deny (Start is refused), --no-shortcuts (no global shortcuts).
+// Options: --deny (Start is refused), --no-pointer (Start grants the keyboard
+// and no pointer), --no-shortcuts (no global shortcuts).
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -124,7 +126,7 @@ QString describe(const QVariantMap& options)
 
 class FakePortal : public QDBusVirtualObject {
 public:
-    FakePortal(bool deny, bool shortcuts) : m_deny(deny), m_shortcuts(shortcuts) {}
+    FakePortal(bool deny, bool shortcuts, uint devices) : m_deny(deny), m_shortcuts(shortcuts), m_devices(devices) {}
 
     QString introspect(const QString&) const override { return QString(); }
 
@@ -169,7 +171,7 @@ public:
             stream.properties.insert(QStringLiteral("size"), QVariant::fromValue(IntPair{1280, 1024}));
             stream.properties.insert(QStringLiteral("source_type"), 1u);
             return request(message, options, 0,
-                           {{QStringLiteral("devices"), 2u},
+                           {{QStringLiteral("devices"), m_devices},
                             {QStringLiteral("streams"), QVariant::fromValue(QList<Stream>{stream})},
                             {QStringLiteral("restore_token"), QStringLiteral("token-%1").arg(++m_tokens)}});
         }
@@ -252,6 +254,7 @@ private:
 
     bool m_deny;
     bool m_shortcuts;
+    uint m_devices; // 1 keyboard, 2 pointer
     int m_sessions = 0;
     int m_tokens = 0;
     QString m_shortcutSession;
@@ -269,7 +272,9 @@ int main(int argc, char** argv)
     qDBusRegisterMetaType<Shortcut>();
     qDBusRegisterMetaType<QList<Shortcut>>();
     const QStringList arguments = app.arguments();
-    FakePortal portal(arguments.contains(QStringLiteral("--deny")), !arguments.contains(QStringLiteral("--no-shortcuts")));
+    FakePortal portal(arguments.contains(QStringLiteral("--deny")),
+                      !arguments.contains(QStringLiteral("--no-shortcuts")),
+                      arguments.contains(QStringLiteral("--no-pointer")) ? 1u : 2u);
 
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerVirtualObject(kPath, &portal, QDBusConnection::SubPath) ||
