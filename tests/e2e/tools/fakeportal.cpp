@@ -9,7 +9,9 @@
 // shortcut's Activated signal. It prints "ready" once it owns the name, and
 // ends when its standard input closes.
 //
-// Options: --deny (Start is refused), --no-shortcuts (no global shortcuts).
+// Options: --deny (Start is refused), --no-shortcuts (no global shortcuts),
+// --remote-desktop-version N (the RemoteDesktop version it reports, 2 unless
+// given; version 1 gives no restore token, as such portals do).
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -124,7 +126,7 @@ QString describe(const QVariantMap& options)
 
 class FakePortal : public QDBusVirtualObject {
 public:
-    FakePortal(bool deny, bool shortcuts) : m_deny(deny), m_shortcuts(shortcuts) {}
+    FakePortal(bool deny, bool shortcuts, uint version) : m_deny(deny), m_shortcuts(shortcuts), m_version(version) {}
 
     QString introspect(const QString&) const override { return QString(); }
 
@@ -168,10 +170,11 @@ public:
             stream.properties.insert(QStringLiteral("position"), QVariant::fromValue(IntPair{0, 0}));
             stream.properties.insert(QStringLiteral("size"), QVariant::fromValue(IntPair{1280, 1024}));
             stream.properties.insert(QStringLiteral("source_type"), 1u);
-            return request(message, options, 0,
-                           {{QStringLiteral("devices"), 2u},
-                            {QStringLiteral("streams"), QVariant::fromValue(QList<Stream>{stream})},
-                            {QStringLiteral("restore_token"), QStringLiteral("token-%1").arg(++m_tokens)}});
+            QVariantMap results{{QStringLiteral("devices"), 2u},
+                                {QStringLiteral("streams"), QVariant::fromValue(QList<Stream>{stream})}};
+            if (m_version >= 2)
+                results.insert(QStringLiteral("restore_token"), QStringLiteral("token-%1").arg(++m_tokens));
+            return request(message, options, 0, results);
         }
         if (member == QLatin1String("NotifyPointerMotionAbsolute")) {
             print(QStringLiteral("NotifyPointerMotionAbsolute stream=%1 x=%2 y=%3")
@@ -213,7 +216,8 @@ private:
             return reply(message, {QVariant::fromValue(QDBusVariant(7u))});
         if ((interface == kRemoteDesktop || interface == kScreenCast || (interface == kShortcuts && m_shortcuts)) &&
             name == QLatin1String("version"))
-            return reply(message, {QVariant::fromValue(QDBusVariant(interface == kShortcuts ? 1u : 2u))});
+            return reply(message, {QVariant::fromValue(
+                                      QDBusVariant(interface == kShortcuts ? 1u : interface == kRemoteDesktop ? m_version : 2u))});
         return fail(message, QStringLiteral("org.freedesktop.DBus.Error.UnknownProperty"));
     }
 
@@ -252,6 +256,7 @@ private:
 
     bool m_deny;
     bool m_shortcuts;
+    uint m_version;
     int m_sessions = 0;
     int m_tokens = 0;
     QString m_shortcutSession;
@@ -269,7 +274,10 @@ int main(int argc, char** argv)
     qDBusRegisterMetaType<Shortcut>();
     qDBusRegisterMetaType<QList<Shortcut>>();
     const QStringList arguments = app.arguments();
-    FakePortal portal(arguments.contains(QStringLiteral("--deny")), !arguments.contains(QStringLiteral("--no-shortcuts")));
+    const int versionAt = arguments.indexOf(QStringLiteral("--remote-desktop-version"));
+    const uint version = versionAt > 0 ? arguments.value(versionAt + 1).toUInt() : 2u;
+    FakePortal portal(arguments.contains(QStringLiteral("--deny")), !arguments.contains(QStringLiteral("--no-shortcuts")),
+                      version);
 
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerVirtualObject(kPath, &portal, QDBusConnection::SubPath) ||
