@@ -85,14 +85,14 @@ void GnomeEndToEndTest::cleanupTestCase()
 void GnomeEndToEndTest::unattendedRunsPlayEveryClickThroughThePortal()
 {
     QVERIFY(writeProfile(""));
-    // Four spots, each clicked left, right and double left, 40 ms apart:
+    // Eight spots, each clicked left, right and double left, 40 ms apart:
     // clicks at the same spot and close together are those whose buttons
     // the desktop lost. The first row's click follows the pointer's move
     // from the dialog's Share button.
     std::vector<CClickEntry> rows;
     QStringList expected;
-    for (int spot = 0; spot < 4; ++spot) {
-        const int x = 100 + spot * 300;
+    for (int spot = 0; spot < 8; ++spot) {
+        const int x = 80 + spot * 160;
         const int y = spot % 2 ? 80 : 250;
         rows.push_back(row(x, y, 0, 0, 40));
         rows.push_back(row(x, y, 1, 0, 40));
