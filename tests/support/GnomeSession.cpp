@@ -74,15 +74,15 @@ void GnomeSession::endActivatedServices()
         return;
     QDBusConnection bus = QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("gnome-session-end"));
     const QString daemon = QStringLiteral("org.freedesktop.DBus");
-    const QDBusMessage names =
-        bus.call(QDBusMessage::createMethodCall(daemon, "/org/freedesktop/DBus", daemon, "ListNames"), QDBus::Block, 5000);
+    const QDBusMessage names = bus.call(
+        QDBusMessage::createMethodCall(daemon, "/org/freedesktop/DBus", daemon, "ListNames"), QDBus::Block, 5000);
     QList<qint64> ours{QCoreApplication::applicationPid(), m_mutter.pid(), m_wireplumber.pid(), m_pipewire.pid()};
     QList<qint64> others;
     for (const QString& name : names.arguments().value(0).toStringList()) {
         if (!name.startsWith(':'))
             continue;
-        QDBusMessage get = QDBusMessage::createMethodCall(daemon, "/org/freedesktop/DBus", daemon,
-                                                          "GetConnectionUnixProcessID");
+        QDBusMessage get =
+            QDBusMessage::createMethodCall(daemon, "/org/freedesktop/DBus", daemon, "GetConnectionUnixProcessID");
         get.setArguments({name});
         const qint64 pid = bus.call(get, QDBus::Block, 5000).arguments().value(0).toLongLong();
         if (pid > 0 && !ours.contains(pid) && !others.contains(pid))
@@ -131,8 +131,7 @@ bool GnomeSession::start()
     m_mutter.setStandardErrorFile(m_log.fileName());
     const QDeadlineTimer deadline(kStartTimeoutMs);
     const QString socket = m_runtime.path() + "/pipewire-0";
-    if (!m_pipewire.start("pipewire", {}) ||
-        !waitUntil([&] { return QFile::exists(socket); }, m_pipewire, deadline) ||
+    if (!m_pipewire.start("pipewire", {}) || !waitUntil([&] { return QFile::exists(socket); }, m_pipewire, deadline) ||
         !m_wireplumber.start("wireplumber", {}) ||
         !m_mutter.start("mutter", {"--headless", "--wayland", "--virtual-monitor", "1280x1024"})) {
         m_error = "cannot start the stack: " + log();
@@ -144,7 +143,8 @@ bool GnomeSession::start()
     const QRegularExpression displayLine(QStringLiteral("Using public X11 display (:\\d+)"));
     const auto xwaylandUp = [&] {
         const QRegularExpressionMatch match = displayLine.match(log());
-        const QStringList cookies = QDir(m_runtime.path()).entryList({".mutter-Xwaylandauth.*"}, QDir::Hidden | QDir::Files);
+        const QStringList cookies =
+            QDir(m_runtime.path()).entryList({".mutter-Xwaylandauth.*"}, QDir::Hidden | QDir::Files);
         if (!match.hasMatch() || cookies.isEmpty() || !QFile::exists(m_runtime.path() + "/wayland-0"))
             return false;
         m_xDisplay = match.captured(1);
@@ -158,19 +158,19 @@ bool GnomeSession::start()
 
     // The portals, started by the bus, see the session as a desktop's
     // programs would.
-    const ProcessOutput exported = runBounded(
-        "dbus-update-activation-environment",
-        {"WAYLAND_DISPLAY=wayland-0", "DISPLAY=" + m_xDisplay, "XAUTHORITY=" + m_xAuthority,
-         "XDG_CURRENT_DESKTOP=GNOME", "XDG_SESSION_TYPE=wayland", "XDG_RUNTIME_DIR=" + m_runtime.path(),
-         "HOME=" + QDir::homePath()},
-        10000);
+    const ProcessOutput exported =
+        runBounded("dbus-update-activation-environment",
+                   {"WAYLAND_DISPLAY=wayland-0", "DISPLAY=" + m_xDisplay, "XAUTHORITY=" + m_xAuthority,
+                    "XDG_CURRENT_DESKTOP=GNOME", "XDG_SESSION_TYPE=wayland", "XDG_RUNTIME_DIR=" + m_runtime.path(),
+                    "HOME=" + QDir::homePath()},
+                   10000);
     if (!exported.succeeded()) {
         m_error = exported.describe();
         return false;
     }
     QDBusConnection bus = QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("gnome-session-start"));
-    QDBusMessage get = QDBusMessage::createMethodCall("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
-                                                      "org.freedesktop.DBus.Properties", "Get");
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop", "org.freedesktop.DBus.Properties", "Get");
     get.setArguments({"org.freedesktop.portal.RemoteDesktop", "version"});
     const QDBusMessage reply = bus.call(get, QDBus::Block, std::max<qint64>(deadline.remainingTime(), 1));
     QDBusConnection::disconnectFromBus(QStringLiteral("gnome-session-start"));

@@ -38,7 +38,7 @@ public:
 
     QString runtimeDir() const { return m_runtime.path(); }
     QString busAddress() const { return m_bus.address(); }
-    QString xDisplay() const { return m_xDisplay; }   // Xwayland's, ":1" or another
+    QString xDisplay() const { return m_xDisplay; } // Xwayland's, ":1" or another
     QString xAuthority() const { return m_xAuthority; }
 
     // Makes the programs this process starts from now on clients of the

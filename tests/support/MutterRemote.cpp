@@ -65,8 +65,7 @@ std::optional<ShareDialog> findShareDialog(const QImage& frame)
 }
 
 MutterRemote::MutterRemote(const GnomeSession& session)
-    : m_session(session),
-      m_bus(QDBusConnection::connectToBus(session.busAddress(), QStringLiteral("mutter-remote")))
+    : m_session(session), m_bus(QDBusConnection::connectToBus(session.busAddress(), QStringLiteral("mutter-remote")))
 {
 }
 
@@ -129,11 +128,11 @@ std::optional<QImage> MutterRemote::frame()
 {
     QTemporaryDir dir;
     const QString file = dir.path() + "/frame.png";
-    const ProcessOutput out = runBounded(
-        "env", {"XDG_RUNTIME_DIR=" + m_session.runtimeDir(), "gst-launch-1.0", "-q", "pipewiresrc",
-                "path=" + QString::number(m_node), "num-buffers=1", "!", "videoconvert", "!", "pngenc", "!",
-                "filesink", "location=" + file},
-        15000);
+    const ProcessOutput out = runBounded("env",
+                                         {"XDG_RUNTIME_DIR=" + m_session.runtimeDir(), "gst-launch-1.0", "-q",
+                                          "pipewiresrc", "path=" + QString::number(m_node), "num-buffers=1", "!",
+                                          "videoconvert", "!", "pngenc", "!", "filesink", "location=" + file},
+                                         15000);
     QImage image(file);
     if (!out.succeeded() || image.isNull()) {
         m_error = "no frame: " + out.describe();
@@ -148,8 +147,7 @@ bool MutterRemote::click(const QPoint& p)
     // Into the top-left corner, then by the point's coordinates.
     return call(m_remoteDesktop, session, "NotifyPointerMotionRelative", {-100000.0, -100000.0}) &&
            call(m_remoteDesktop, session, "NotifyPointerMotionRelative", {double(p.x()), double(p.y())}) &&
-           (QTest::qWait(150), true) &&
-           call(m_remoteDesktop, session, "NotifyPointerButton", {kButtonLeft, true}) &&
+           (QTest::qWait(150), true) && call(m_remoteDesktop, session, "NotifyPointerButton", {kButtonLeft, true}) &&
            call(m_remoteDesktop, session, "NotifyPointerButton", {kButtonLeft, false});
 }
 
@@ -177,8 +175,8 @@ bool MutterRemote::answerShareDialog(int timeoutMs)
         }
         return click(seen->share.center());
     }
-    m_error = QStringLiteral("no \"Remote desktop\" dialog with remote interaction switched on within %1 ms")
-                  .arg(timeoutMs);
+    m_error =
+        QStringLiteral("no \"Remote desktop\" dialog with remote interaction switched on within %1 ms").arg(timeoutMs);
     return false;
 }
 
