@@ -105,9 +105,10 @@ bool GnomeSession::start()
         m_error = "Xwayland refuses root's clients; register the test UNPRIVILEGED";
         return false;
     }
-    // Xwayland makes its socket there and cannot make the folder itself
-    // unless /tmp lets it.
-    ::mkdir("/tmp/.X11-unix", 01777);
+    // Xwayland makes its socket there, and on a fresh machine nobody may
+    // have made the folder yet.
+    if (::mkdir("/tmp/.X11-unix", 01777) == 0)
+        ::chmod("/tmp/.X11-unix", 01777); // as a system makes it, whatever the umask
     if (!m_runtime.isValid() || !m_log.open()) {
         m_error = "no temporary folder for the session";
         return false;
