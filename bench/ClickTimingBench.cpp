@@ -20,6 +20,11 @@
 // between two clicks 1 s apart, and in the part of that second when it
 // only waits.
 //
+// It measures the X11 path. The desktop portal's path (GNOME, KDE) waits
+// inside each click, 25 ms after the motion and 30 ms between press and
+// release (PortalMouse::button): there a click takes at least 55 ms before
+// its row's delay starts, which this benchmark does not show.
+//
 // Usage: quorvel_bench_click_timing [--rounds N] [--scale F]   (needs Xvfb, xdotool)
 #include "files/SequenceCodec.h"
 #include "support/BoundedProcess.h"

@@ -13,6 +13,8 @@ packages=(
     libwayland-dev libwayland-bin wayland-protocols qt6-wayland
     xvfb xauth xdotool x11-utils trayer dbus-daemon
     sway xwayland wtype weston
+    mutter xdg-desktop-portal-gnome
+    gstreamer1.0-tools gstreamer1.0-pipewire gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     xdg-utils shared-mime-info desktop-file-utils libfile-mimeinfo-perl
     fonts-dejavu-core
     kwin-wayland pipewire-bin wireplumber xdg-desktop-portal xdg-desktop-portal-kde plasma-workspace dbus-bin

@@ -1,7 +1,8 @@
 // The real program clicking through the desktop portal, against a stand-in
 // portal on a private session bus that records every call: an unattended run
 // moves and presses in order with the double click's pause, the desktop's
-// restore token is kept for the next run, a refusal plays nothing and ends
+// restore token is kept for the next run (a portal of the first version is
+// asked to keep nothing), a refusal plays nothing and ends
 // the run, and the
 // start/stop hot key bound as a global shortcut starts and stops playback.
 #include "support/Desktop.h"
@@ -66,6 +67,7 @@ private slots:
     void cleanup();
 
     void unattendedRunClicksInOrderAndKeepsTheToken();
+    void aFirstVersionPortalIsAskedToRememberNothing();
     void aRefusalPlaysNothing_data();
     void aRefusalPlaysNothing();
     void theStartStopShortcutStartsAndStops();
@@ -154,6 +156,22 @@ void PortalEndToEndTest::unattendedRunClicksInOrderAndKeepsTheToken()
         QVERIFY2(pauseUs >= 140000, qPrintable(QString::number(pauseUs)));
         QCOMPARE(profileValue(QStringLiteral("RemoteDesktopRestoreToken")), QStringLiteral("token-%1").arg(run));
     }
+}
+
+void PortalEndToEndTest::aFirstVersionPortalIsAskedToRememberNothing()
+{
+    // A token kept from a newer portal is not offered to one that cannot
+    // take it, and no permission is asked to be kept.
+    QVERIFY(writeProfile("RemoteDesktopRestoreToken=token-9\n"));
+    QVERIFY(startPortal({"--remote-desktop-version", "1"}));
+    const QString file = writeSequence(QStringLiteral("one.tpx"), 1, {clickAt(300, 100, 100)});
+    ProcessOutput program = runBounded(programPath(), {file}, 20000);
+    QVERIFY2(program.succeeded(), qPrintable(program.describe()));
+    const std::vector<Call> calls = only(callsUntil(QStringLiteral("Close"), 5000), {"SelectDevices", "Notify"});
+    QCOMPARE(textsOf(calls), QStringList({"SelectDevices types=2", "NotifyPointerMotionAbsolute stream=44 x=300 y=100",
+                                          "NotifyPointerButton button=272 state=1",
+                                          "NotifyPointerButton button=272 state=0"}));
+    QCOMPARE(profileValue(QStringLiteral("RemoteDesktopRestoreToken")), QStringLiteral("token-9"));
 }
 
 void PortalEndToEndTest::aRefusalPlaysNothing_data()

@@ -8,17 +8,25 @@ using namespace platform::portal;
 class TestStreamLayout : public QObject {
     Q_OBJECT
 private slots:
-    void kdeIsAskedForTheWholeWorkspace();
+    void whatEachDesktopNeeds();
     void streamsArePlaced();
 };
 
-void TestStreamLayout::kdeIsAskedForTheWholeWorkspace()
+void TestStreamLayout::whatEachDesktopNeeds()
 {
-    QVERIFY(wantsWholeWorkspace("KDE"));
-    QVERIFY(wantsWholeWorkspace("foo:KDE"));
-    QVERIFY(!wantsWholeWorkspace("GNOME"));
-    QVERIFY(!wantsWholeWorkspace("ubuntu:GNOME"));
-    QVERIFY(!wantsWholeWorkspace(""));
+    // KDE: the whole workspace as one stream, and no pause in a click.
+    for (const char* kde : {"KDE", "foo:KDE"}) {
+        const DesktopNeeds needs = desktopNeeds(kde);
+        QVERIFY(needs.wholeWorkspace);
+        QCOMPARE(needs.motionSettleMs + needs.pressHoldMs, 0);
+    }
+    // GNOME, and a desktop not known: a stream per monitor, and the pauses
+    // that mutter needs.
+    for (const char* other : {"GNOME", "ubuntu:GNOME", ""}) {
+        const DesktopNeeds needs = desktopNeeds(other);
+        QVERIFY(!needs.wholeWorkspace);
+        QVERIFY(needs.motionSettleMs >= 25 && needs.pressHoldMs >= 30);
+    }
 }
 
 void TestStreamLayout::streamsArePlaced()

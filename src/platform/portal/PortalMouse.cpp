@@ -6,6 +6,7 @@
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusVariant>
 
 #include <algorithm>
 #include <chrono>
@@ -17,8 +18,9 @@ namespace {
 // Device and source types, as the portal numbers them.
 constexpr uint kPointerDevice = 2;
 constexpr uint kMonitorSource = 1;
-// Permission kept until the user takes it back.
+// Permission kept until the user takes it back, from this version on.
 constexpr uint kPersistUntilRevoked = 2;
+constexpr uint kFirstPersistingVersion = 2;
 // Linux input button codes.
 constexpr int kButtonLeft = 0x110;
 constexpr int kButtonRight = 0x111;
@@ -41,7 +43,8 @@ QPoint pairOf(const QVariant& value)
 } // namespace
 
 PortalMouse::PortalMouse(const QDBusConnection& bus, PositionReader readPosition)
-    : m_bus(bus), m_readPosition(std::move(readPosition))
+    : m_bus(bus), m_readPosition(std::move(readPosition)),
+      m_needs(desktopNeeds(qEnvironmentVariable("XDG_CURRENT_DESKTOP").toStdString()))
 {
 }
 
@@ -86,20 +89,30 @@ Result PortalMouse::openSession()
         return failed(response);
     const QString session = objectPathOf(response.results.value(QStringLiteral("session_handle")));
     const QVariant sessionArgument = QVariant::fromValue(QDBusObjectPath(session));
+    m_opened = session;
     m_bus.connect(QString(), session, kSessionInterface, QStringLiteral("Closed"), this, SLOT(sessionClosed()));
     const auto closeAndFail = [&](const PortalResponse& failure) {
-        m_bus.call(QDBusMessage::createMethodCall(kPortalService, session, kSessionInterface, QStringLiteral("Close")),
-                   QDBus::Block, 2000);
+        // A session that the portal closed itself (its Closed signal came
+        // while we waited) is not closed again.
+        if (!m_opened.isEmpty())
+            m_bus.call(QDBusMessage::createMethodCall(kPortalService, session, kSessionInterface,
+                                                      QStringLiteral("Close")),
+                       QDBus::Block, 2000);
         m_bus.disconnect(QString(), session, kSessionInterface, QStringLiteral("Closed"), this,
                          SLOT(sessionClosed()));
+        m_opened.clear();
         return failed(failure);
     };
 
-    QVariantMap devices{{QStringLiteral("types"), kPointerDevice},
-                        {QStringLiteral("persist_mode"), kPersistUntilRevoked}};
-    const std::string token = m_store ? m_store->value(kRestoreTokenName) : std::string();
-    if (!token.empty())
-        devices.insert(QStringLiteral("restore_token"), QString::fromStdString(token));
+    // Only version 2 and later remember the user's answer; an older portal
+    // asks each time a session starts.
+    QVariantMap devices{{QStringLiteral("types"), kPointerDevice}};
+    if (remoteDesktopVersion() >= kFirstPersistingVersion) {
+        devices.insert(QStringLiteral("persist_mode"), kPersistUntilRevoked);
+        const std::string token = m_store ? m_store->value(kRestoreTokenName) : std::string();
+        if (!token.empty())
+            devices.insert(QStringLiteral("restore_token"), QString::fromStdString(token));
+    }
     response = callPortal(m_bus, kRemoteDesktopInterface, QStringLiteral("SelectDevices"), {sessionArgument}, devices,
                           kAnswerTimeoutMs);
     if (!response.ok())
@@ -108,7 +121,7 @@ Result PortalMouse::openSession()
     // Absolute motion is given relative to a screen-cast stream, so every
     // monitor is asked for as one; KDE is asked for its whole workspace as
     // one stream instead (see StreamLayout).
-    const bool multiple = !wantsWholeWorkspace(qEnvironmentVariable("XDG_CURRENT_DESKTOP").toStdString());
+    const bool multiple = !m_needs.wholeWorkspace;
     response = callPortal(m_bus, kScreenCastInterface, QStringLiteral("SelectSources"), {sessionArgument},
                           {{QStringLiteral("types"), kMonitorSource}, {QStringLiteral("multiple"), multiple}},
                           kAnswerTimeoutMs);
@@ -133,6 +146,11 @@ Result PortalMouse::openSession()
     const QString newToken = response.results.value(QStringLiteral("restore_token")).toString();
     if (m_store && !newToken.isEmpty())
         m_store->setValue(kRestoreTokenName, newToken.toStdString());
+    if (m_opened.isEmpty()) {
+        PortalResponse ended;
+        ended.outcome = PortalResponse::Ended;
+        return closeAndFail(ended);
+    }
     m_session = session;
     return Result::success();
 }
@@ -181,6 +199,7 @@ void PortalMouse::setCursorPos(int x, int y)
     const QRect& area = stream.area;
     const double localX = std::clamp(x, area.left(), std::max(area.left(), area.right())) - area.left();
     const double localY = std::clamp(y, area.top(), std::max(area.top(), area.bottom())) - area.top();
+    m_moved = true;
     notify(QStringLiteral("NotifyPointerMotionAbsolute"), {stream.node, localX, localY});
 }
 
@@ -188,6 +207,15 @@ void PortalMouse::button(Button button, ButtonAction action)
 {
     if (!isStarted())
         return;
+    // Where the desktop loses a button that follows a motion or its press
+    // too soon (see DesktopNeeds), it waits. These waits belong to the
+    // click: the row's delay still counts from their end.
+    if (m_moved && m_needs.motionSettleMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_needs.motionSettleMs));
+    if (action == ButtonAction::Up && m_pressSent && !m_moved && m_needs.pressHoldMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_needs.pressHoldMs));
+    m_moved = false;
+    m_pressSent = action == ButtonAction::Down;
     notify(QStringLiteral("NotifyPointerButton"),
            {button == Button::Left ? kButtonLeft : kButtonRight, action == ButtonAction::Down ? 1u : 0u});
 }
@@ -217,9 +245,24 @@ void PortalMouse::notify(const QString& method, const QVariantList& arguments)
 void PortalMouse::sessionClosed()
 {
     // The user or the desktop ended the session: the next playback asks again.
-    m_bus.disconnect(QString(), m_session, kSessionInterface, QStringLiteral("Closed"), this, SLOT(sessionClosed()));
+    m_bus.disconnect(QString(), m_opened, kSessionInterface, QStringLiteral("Closed"), this, SLOT(sessionClosed()));
+    m_opened.clear();
     m_session.clear();
     m_streams.clear();
+    m_pressSent = false;
+    m_moved = false;
+}
+
+uint PortalMouse::remoteDesktopVersion() const
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(kPortalService, kPortalPath,
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get.setArguments({kRemoteDesktopInterface, QStringLiteral("version")});
+    const QDBusMessage reply = m_bus.call(get, QDBus::Block, 10000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return 1; // a portal that does not say is taken as the first version
+    return reply.arguments().constFirst().value<QDBusVariant>().variant().toUInt();
 }
 
 } // namespace platform::portal

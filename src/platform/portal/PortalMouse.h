@@ -3,12 +3,15 @@
 // moves the pointer and presses its buttons.
 //
 // The session is opened before the first playback, which is when the
-// desktop asks the user for permission; the user's answer is remembered by
-// the desktop (a restore token kept in the settings), so later runs are not
-// asked again. The session then stays open for the life of the process.
+// desktop asks the user for permission. A portal of version 2 or later
+// remembers the user's answer (a restore token kept in the settings), so
+// later runs are not asked again; an older one asks at every run. The
+// session then stays open for the life of the process, unless the desktop
+// closes it.
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/portal/StreamLayout.h"
 
 #include <QDBusConnection>
 #include <QObject>
@@ -57,13 +60,18 @@ private:
     Result openSession();
     void readStreams(const QVariant& streams);
     void notify(const QString& method, const QVariantList& arguments);
+    uint remoteDesktopVersion() const;
 
     QDBusConnection m_bus;
     PositionReader m_readPosition;
     ValueStore* m_store = nullptr;
-    QString m_session;
+    QString m_session; // the started session
+    QString m_opened;  // the session being opened or started, until the portal closes it
     std::vector<Stream> m_streams;
+    DesktopNeeds m_needs;
     bool m_opening = false;
+    bool m_moved = false;     // a motion was sent since the last button event
+    bool m_pressSent = false; // the last button event sent was a press
 };
 
 } // namespace platform::portal

@@ -5,15 +5,14 @@
 
 namespace platform::portal {
 
-bool wantsWholeWorkspace(const std::string& currentDesktop)
+DesktopNeeds desktopNeeds(const std::string& currentDesktop)
 {
-    // A colon-separated list, for instance "KDE" or "ubuntu:GNOME".
     std::istringstream names(currentDesktop);
     std::string name;
     while (std::getline(names, name, ':'))
         if (name == "KDE")
-            return true;
-    return false;
+            return {true, 0, 0};
+    return {};
 }
 
 std::vector<StreamArea> streamAreas(const std::vector<StreamFacts>& streams)

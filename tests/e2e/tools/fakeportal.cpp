@@ -11,7 +11,9 @@
 // ends when its standard input closes.
 //
 // Options: --deny (Start is refused), --no-pointer (Start grants the keyboard
-// and no pointer), --no-shortcuts (no global shortcuts).
+// and no pointer), --no-shortcuts (no global shortcuts),
+// --remote-desktop-version N (the RemoteDesktop version it reports, 2 unless
+// given; version 1 gives no restore token, as such portals do).
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -126,7 +128,10 @@ QString describe(const QVariantMap& options)
 
 class FakePortal : public QDBusVirtualObject {
 public:
-    FakePortal(bool deny, bool shortcuts, uint devices) : m_deny(deny), m_shortcuts(shortcuts), m_devices(devices) {}
+    FakePortal(bool deny, bool shortcuts, uint devices, uint version)
+        : m_deny(deny), m_shortcuts(shortcuts), m_devices(devices), m_version(version)
+    {
+    }
 
     QString introspect(const QString&) const override { return QString(); }
 
@@ -170,10 +175,11 @@ public:
             stream.properties.insert(QStringLiteral("position"), QVariant::fromValue(IntPair{0, 0}));
             stream.properties.insert(QStringLiteral("size"), QVariant::fromValue(IntPair{1280, 1024}));
             stream.properties.insert(QStringLiteral("source_type"), 1u);
-            return request(message, options, 0,
-                           {{QStringLiteral("devices"), m_devices},
-                            {QStringLiteral("streams"), QVariant::fromValue(QList<Stream>{stream})},
-                            {QStringLiteral("restore_token"), QStringLiteral("token-%1").arg(++m_tokens)}});
+            QVariantMap results{{QStringLiteral("devices"), m_devices},
+                                {QStringLiteral("streams"), QVariant::fromValue(QList<Stream>{stream})}};
+            if (m_version >= 2)
+                results.insert(QStringLiteral("restore_token"), QStringLiteral("token-%1").arg(++m_tokens));
+            return request(message, options, 0, results);
         }
         if (member == QLatin1String("NotifyPointerMotionAbsolute")) {
             print(QStringLiteral("NotifyPointerMotionAbsolute stream=%1 x=%2 y=%3")
@@ -215,7 +221,8 @@ private:
             return reply(message, {QVariant::fromValue(QDBusVariant(7u))});
         if ((interface == kRemoteDesktop || interface == kScreenCast || (interface == kShortcuts && m_shortcuts)) &&
             name == QLatin1String("version"))
-            return reply(message, {QVariant::fromValue(QDBusVariant(interface == kShortcuts ? 1u : 2u))});
+            return reply(message, {QVariant::fromValue(
+                                      QDBusVariant(interface == kShortcuts ? 1u : interface == kRemoteDesktop ? m_version : 2u))});
         return fail(message, QStringLiteral("org.freedesktop.DBus.Error.UnknownProperty"));
     }
 
@@ -255,6 +262,7 @@ private:
     bool m_deny;
     bool m_shortcuts;
     uint m_devices; // 1 keyboard, 2 pointer
+    uint m_version;
     int m_sessions = 0;
     int m_tokens = 0;
     QString m_shortcutSession;
@@ -272,9 +280,10 @@ int main(int argc, char** argv)
     qDBusRegisterMetaType<Shortcut>();
     qDBusRegisterMetaType<QList<Shortcut>>();
     const QStringList arguments = app.arguments();
-    FakePortal portal(arguments.contains(QStringLiteral("--deny")),
-                      !arguments.contains(QStringLiteral("--no-shortcuts")),
-                      arguments.contains(QStringLiteral("--no-pointer")) ? 1u : 2u);
+    const int versionAt = arguments.indexOf(QStringLiteral("--remote-desktop-version"));
+    const uint version = versionAt > 0 ? arguments.value(versionAt + 1).toUInt() : 2u;
+    FakePortal portal(arguments.contains(QStringLiteral("--deny")), !arguments.contains(QStringLiteral("--no-shortcuts")),
+                      arguments.contains(QStringLiteral("--no-pointer")) ? 1u : 2u, version);
 
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerVirtualObject(kPath, &portal, QDBusConnection::SubPath) ||

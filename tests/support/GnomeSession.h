@@ -1,0 +1,77 @@
+// A private headless GNOME stack for one test: mutter (a Wayland display
+// server of 1280 x 1024 with Xwayland), PipeWire and WirePlumber, on a
+// session bus of its own, where xdg-desktop-portal and
+// xdg-desktop-portal-gnome start by D-Bus activation as on a desktop.
+// Started and ended with the object; every wait bounded.
+//
+// Mutter runs as an ordinary user (tests registered UNPRIVILEGED run as
+// "nobody" when ctest runs as root); the session has its own
+// XDG_RUNTIME_DIR (mode 0700). The portal's "Remote desktop" dialog is
+// answered as a person would, through mutter's own interfaces (see
+// MutterRemote). The services the bus started are ended by their process
+// ids with the session.
+#pragma once
+
+#include "support/BoundedProcess.h"
+#include "support/SessionBus.h"
+
+#include <QString>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+
+namespace quorvel::test {
+
+class GnomeSession {
+public:
+    // The programs the stack needs, or why it cannot run here (empty when
+    // it can): a test skips with this reason.
+    static QString missingPrograms();
+
+    // Starts the stack and waits until the portal answers.
+    GnomeSession();
+    ~GnomeSession();
+    GnomeSession(const GnomeSession&) = delete;
+    GnomeSession& operator=(const GnomeSession&) = delete;
+
+    bool isRunning() const { return m_error.isEmpty() && m_mutter.isRunning(); }
+    QString errorString() const { return m_error; }
+
+    QString runtimeDir() const { return m_runtime.path(); }
+    QString busAddress() const { return m_bus.address(); }
+    QString xDisplay() const { return m_xDisplay; } // Xwayland's, ":1" or another
+    QString xAuthority() const { return m_xAuthority; }
+
+    // Makes the programs this process starts from now on clients of the
+    // session (WAYLAND_DISPLAY, XDG_RUNTIME_DIR, XDG_CURRENT_DESKTOP=GNOME),
+    // with no X display.
+    void exportEnvironment() const;
+
+    // While one lives, programs started by this process get Xwayland's
+    // display too (the click recorder).
+    class XClients {
+    public:
+        explicit XClients(const GnomeSession& session);
+        ~XClients();
+        XClients(const XClients&) = delete;
+        XClients& operator=(const XClients&) = delete;
+    };
+
+    // Mutter's messages, for failure messages.
+    QString log() const;
+
+private:
+    bool start();
+    void endActivatedServices();
+
+    SessionBus m_bus;
+    QTemporaryDir m_runtime;
+    QTemporaryFile m_log;
+    BoundedProcess m_pipewire;
+    BoundedProcess m_wireplumber;
+    BoundedProcess m_mutter;
+    QString m_xDisplay;
+    QString m_xAuthority;
+    QString m_error;
+};
+
+} // namespace quorvel::test

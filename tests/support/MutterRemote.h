@@ -1,0 +1,69 @@
+// Looks at mutter's screen and uses its pointer as a person at the desk
+// would, through mutter's own org.gnome.Mutter.ScreenCast and
+// org.gnome.Mutter.RemoteDesktop interfaces, which ask nobody: a frame of
+// the primary monitor comes through PipeWire (GStreamer's pipewiresrc), and
+// the pointer moves relatively and presses its left button.
+//
+// With them it answers xdg-desktop-portal-gnome's "Remote desktop" dialog:
+// it finds the dialog in a frame, switches "Allow remote interaction" on
+// and presses Share. Keys sent through mutter do not reach that dialog.
+#pragma once
+
+#include <QDBusConnection>
+#include <QImage>
+#include <QObject>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+#include <optional>
+
+namespace quorvel::test {
+
+class GnomeSession;
+
+// Where the dialog's controls are in a frame: the blue Share button, and
+// the "Allow remote interaction" switch, found as the widest light-grey
+// (off) or blue (on) pill at the dialog's right edge below the button.
+struct ShareDialog {
+    QRect share;
+    QRect remoteSwitch;
+    bool switchOn = false;
+};
+std::optional<ShareDialog> findShareDialog(const QImage& frame);
+
+class MutterRemote final : public QObject {
+    Q_OBJECT
+public:
+    explicit MutterRemote(const GnomeSession& session);
+    ~MutterRemote() override;
+
+    // Opens the screen cast and the remote desktop sessions.
+    bool start();
+    QString errorString() const { return m_error; }
+
+    // A frame of the screen; nothing when none came in time.
+    std::optional<QImage> frame();
+    // Moves the pointer to `p` and clicks the left button there.
+    bool click(const QPoint& p);
+
+    // Waits at most `timeoutMs` for the portal's dialog, switches remote
+    // interaction on and presses Share.
+    bool answerShareDialog(int timeoutMs);
+
+private slots:
+    void streamAdded(uint node);
+
+private:
+    bool call(const QString& path, const QString& interface, const QString& method, const QVariantList& arguments,
+              QVariant* result = nullptr);
+
+    const GnomeSession& m_session;
+    QDBusConnection m_bus;
+    QString m_screenCast;
+    QString m_remoteDesktop;
+    uint m_node = 0;
+    QString m_error;
+};
+
+} // namespace quorvel::test
