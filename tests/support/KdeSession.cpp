@@ -122,7 +122,10 @@ bool KdeSession::grantFakeInput()
 
 bool KdeSession::pressKeys(const QStringList& chords) const
 {
-    return runBounded(qEnvironmentVariable("QUORVEL_BUILD_DIR") + "/kwinfakekey", chords, 10000).succeeded();
+    const ProcessOutput pressed = runBounded(qEnvironmentVariable("QUORVEL_BUILD_DIR") + "/kwinfakekey", chords, 10000);
+    if (!pressed.succeeded())
+        qWarning("kwinfakekey: %s", qPrintable(pressed.describe()));
+    return pressed.succeeded();
 }
 
 bool KdeSession::isRunning() const

@@ -49,6 +49,8 @@ int main(int argc, char** argv)
     wl_display_roundtrip(display);
     if (!g_input) {
         std::fprintf(stderr, "kwinfakekey: KWin offers no org_kde_kwin_fake_input to this program\n");
+        wl_registry_destroy(registry);
+        wl_display_disconnect(display);
         return 1;
     }
     org_kde_kwin_fake_input_authenticate(g_input, "kwinfakekey", "end-to-end tests");
@@ -64,6 +66,8 @@ int main(int argc, char** argv)
             org_kde_kwin_fake_input_keyboard_key(g_input, *key, WL_KEYBOARD_KEY_STATE_RELEASED);
         wl_display_roundtrip(display);
     }
+    org_kde_kwin_fake_input_destroy(g_input);
+    wl_registry_destroy(registry);
     wl_display_disconnect(display);
     return 0;
 }
