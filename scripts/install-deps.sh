@@ -2,7 +2,7 @@
 # Installs the Debian packages that are not installed yet (with sudo when not
 # root). Usage: scripts/install-deps.sh [--win32]
 #   --win32  also the mingw-w64 cross compiler and Wine for the Windows back
-#            end, and what scripts/build-qt-mingw.sh needs to get and build
+#            end, NSIS for its installer, and what scripts/build-qt-mingw.sh needs to get and build
 #            Qt's source (dpkg-dev for apt-get source, ninja)
 set -euo pipefail
 
@@ -15,12 +15,13 @@ packages=(
     sway xwayland wtype
     xdg-utils shared-mime-info desktop-file-utils libfile-mimeinfo-perl
     fonts-dejavu-core
+    dpkg-dev debhelper lintian appstream man-db
 )
 # Wine loads the X11 libraries it recommends at run time, so these come with
 # their recommendations.
 win32_packages=()
 if [ "${1:-}" = "--win32" ]; then
-    win32_packages=(g++-mingw-w64-x86-64-posix wine64 wine)
+    win32_packages=(g++-mingw-w64-x86-64-posix wine64 wine nsis)
     packages+=(dpkg-dev ninja-build)
 fi
 
