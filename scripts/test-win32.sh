@@ -175,6 +175,17 @@ for exe in "${tests[@]}"; do
 done
 if [ -n "$program" ]; then
     # The program by its Windows path: the prefix's drive Z: is /.
-    run_test "$build/win32_program_e2e.exe" 300 "Z:${program//\//\\}"
+    # And its installer, when makensis made one.
+    setup="$top/build-windows/quorvel-setup-x64.exe"
+    setup_arg=()
+    if [ -f "$setup" ]; then
+        setup_arg=("Z:${setup//\//\\}")
+    elif [ "${QUORVEL_REQUIRE_WIN32:-0}" = 1 ]; then
+        echo "FAIL win32 installer: required, but build-windows.sh made none (is nsis installed?)"
+        failed=$((failed + 1))
+    else
+        echo "win32: installer test skipped: no makensis (Debian package nsis)"
+    fi
+    run_test "$build/win32_program_e2e.exe" 420 "Z:${program//\//\\}" "${setup_arg[@]}"
 fi
 finish
