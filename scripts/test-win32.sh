@@ -121,6 +121,11 @@ export WINEPREFIX="$tmp/prefix" WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config" XDG_DATA_HOME="$tmp/home/.local/share"
 export XDG_CACHE_HOME="$tmp/home/.cache" DBUS_SESSION_BUS_ADDRESS=disabled:
+# Qt draws its text with its FreeType font engine here: with its default
+# (GDI) engine under Wine, edit fields show no text and some labels are
+# clipped, which the program cannot mend. Wine hands WINEQT_* on to Windows
+# programs as QT_*.
+export WINEQT_QPA_PLATFORM=windows:fontengine=freetype
 unset WAYLAND_DISPLAY
 
 # The server runs until `wineserver -k`; its output goes nowhere, so that no
