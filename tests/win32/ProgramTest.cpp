@@ -292,8 +292,10 @@ void installerCases(TestRunner& runner, const std::wstring& setup, const std::ws
 
     runner.run("the installer" + with + " associated .tpx files with the installed program", [&] {
         REQUIRE(!folder.empty());
-        CHECK_EQ(defaultValue(HKEY_CLASSES_ROOT, L".tpx"), std::string("QuorvelFile"));
-        CHECK_EQ(defaultValue(HKEY_CLASSES_ROOT, L"QuorvelFile\\shell\\open\\command"),
+        // In the hive of the installation (Wine's HKEY_CLASSES_ROOT shows
+        // only the machine's).
+        CHECK_EQ(defaultValue(root, L"Software\\Classes\\.tpx"), std::string("QuorvelFile"));
+        CHECK_EQ(defaultValue(root, L"Software\\Classes\\QuorvelFile\\shell\\open\\command"),
                  "\"" + narrow(exe) + "\" \"%1\"");
     });
 
@@ -323,8 +325,10 @@ void installerCases(TestRunner& runner, const std::wstring& setup, const std::ws
         CHECK(!exists(folder));
         CHECK(!exists(startMenuShortcut(root)));
         CHECK(stringValue(root, kUninstallKey, L"DisplayName").empty());
-        CHECK_EQ(defaultValue(HKEY_CLASSES_ROOT, L".tpx").rfind("<error", 0), size_t(0));
-        CHECK_EQ(defaultValue(HKEY_CLASSES_ROOT, L"QuorvelFile\\shell\\open\\command").rfind("<error", 0), size_t(0));
+        for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+            CHECK_EQ(defaultValue(hive, L"Software\\Classes\\.tpx").rfind("<error", 0), size_t(0));
+            CHECK_EQ(defaultValue(hive, L"Software\\Classes\\QuorvelFile").rfind("<error", 0), size_t(0));
+        }
         CHECK_EQ(settingsValue(L"DoubleClickDelay").value_or(0), DWORD(20));
     });
 }
