@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DQUORVEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 RELEASE_FLAGS = -DCMAKE_BUILD_TYPE=Release -DQUORVEL_SANITIZE=OFF
 
-.PHONY: all deps build run test bench screenshot windows clean
+.PHONY: all deps build run test bench screenshot windows package clean
 
 all: build
 
@@ -50,5 +50,10 @@ windows:
 	@scripts/install-deps.sh --win32
 	scripts/build-windows.sh
 
+# The Debian package, built with dpkg-buildpackage from debian/ and checked
+# with lintian: build-deb/quorvel_<version>_amd64.deb.
+package: deps
+	scripts/build-deb.sh --lintian
+
 clean:
-	rm -rf $(BUILD) $(RELEASE_BUILD) build-win32 build-windows
+	rm -rf $(BUILD) $(RELEASE_BUILD) build-win32 build-windows build-deb

@@ -2,7 +2,7 @@
 # Installs the Debian packages that are not installed yet (with sudo when not
 # root). Usage: scripts/install-deps.sh [--win32]
 #   --win32  also the mingw-w64 cross compiler and Wine for the Windows back
-#            end, and what scripts/build-qt-mingw.sh needs to get and build
+#            end, NSIS for its installer, and what scripts/build-qt-mingw.sh needs to get and build
 #            Qt's source (dpkg-dev for apt-get source, ninja)
 set -euo pipefail
 
@@ -21,12 +21,13 @@ packages=(
     qtwayland5 plasma-wayland-protocols qml-module-org-kde-kirigami2 qml-module-qtquick-controls2
     qml-module-qtquick-layouts qml-module-qtquick-window2 qml-module-qtgraphicaleffects
     at-spi2-core python3-pyatspi
+    dpkg-dev debhelper lintian appstream man-db
 )
 # Wine loads the X11 libraries it recommends at run time, so these come with
 # their recommendations.
 win32_packages=()
 if [ "${1:-}" = "--win32" ]; then
-    win32_packages=(g++-mingw-w64-x86-64-posix wine64 wine)
+    win32_packages=(g++-mingw-w64-x86-64-posix wine64 wine nsis)
     packages+=(dpkg-dev ninja-build)
 fi
 

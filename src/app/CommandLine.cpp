@@ -102,7 +102,10 @@ QString UsageText()
 
 QString VersionText()
 {
-    return QStringLiteral("quorvel " QUORVEL_VERSION "\n");
+    return QStringLiteral("quorvel " QUORVEL_VERSION "\n"
+                          "License GPL-3.0-or-later: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+                          "This is free software: you are free to change and redistribute it.\n"
+                          "There is NO WARRANTY, to the extent permitted by law.\n");
 }
 
 QString ControlOptionName(ControlCommand command)

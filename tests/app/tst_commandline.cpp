@@ -4,6 +4,9 @@
 #include "app/CommandLine.h"
 #include "support/TestEnvironment.h"
 
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 #include <QtTest>
 
 class CommandLineTest : public QObject {
@@ -12,7 +15,22 @@ private slots:
     void parse_data();
     void parse();
     void controlCommands();
+    void manualPageNamesTheOptionsOfHelp();
 };
+
+namespace {
+
+// The options a text names: -h, --word and a lone --.
+QSet<QString> optionsIn(const QString& text)
+{
+    static const QRegularExpression option(QStringLiteral("(?<![\\w-])(-h|--[a-z]+|--)(?![\\w-])"));
+    QSet<QString> found;
+    for (auto it = option.globalMatch(text); it.hasNext();)
+        found.insert(it.next().captured(1));
+    return found;
+}
+
+} // namespace
 
 void CommandLineTest::parse_data()
 {
@@ -79,6 +97,19 @@ void CommandLineTest::controlCommands()
     for (const QByteArray& other : {QByteArray(), QByteArray("Toggle"), QByteArray("toggle "), QByteArray("--toggle"),
                                     QByteArray("capture\n"), QByteArray("toggle\0", 7), QByteArray("start")})
         QVERIFY2(!ParseControlCommand(other), other.constData());
+}
+
+// The manual page is written by hand beside UsageText(): an option added to
+// one and not the other is caught here.
+void CommandLineTest::manualPageNamesTheOptionsOfHelp()
+{
+    QFile page(qEnvironmentVariable("QUORVEL_SOURCE_DIR") + "/src/app/quorvel.1.in");
+    QVERIFY2(page.open(QIODevice::ReadOnly), qPrintable(page.fileName()));
+    // roff writes a minus sign as \-.
+    const QString roff = QString::fromUtf8(page.readAll()).replace(QLatin1String("\\-"), QLatin1String("-"));
+    const QSet<QString> help = optionsIn(UsageText());
+    QCOMPARE(help, (QSet<QString>{"-h", "--help", "--version", "--toggle", "--capture", "--"}));
+    QCOMPARE(optionsIn(roff), help);
 }
 
 QUORVEL_TEST_MAIN_CORE(CommandLineTest)

@@ -30,6 +30,26 @@ void startOnce()
     QVERIFY(program.waitForExit(15000));
 }
 
+// xdg-open of `sequence` (two left clicks, at 50,60 and 120,90) plays it
+// unattended and the program ends by itself.
+void opensAndPlays(const QString& sequence)
+{
+    ClickRecorder recorder;
+    ClickRecorder::Options options;
+    options.area = QRect(0, 0, 200, 200);
+    QVERIFY2(recorder.start(options), qPrintable(recorder.errorString()));
+    const ProcessOutput out = runBounded(QStringLiteral("xdg-open"), {sequence}, 60000);
+    QVERIFY2(out.finished, "the unattended run did not end by itself");
+    QVERIFY2(out.exitCode == 0, qPrintable(out.describe()));
+    const std::vector<RecordedEvent> events = recorder.take(4, 10000);
+    QCOMPARE(events.size(), size_t(4));
+    QVERIFY(events[0].isButton(RecordedEvent::Kind::Press, 1));
+    QCOMPARE(QPoint(events[0].x, events[0].y), QPoint(50, 60));
+    QVERIFY(events[2].isButton(RecordedEvent::Kind::Press, 1));
+    QCOMPARE(QPoint(events[2].x, events[2].y), QPoint(120, 90));
+    QVERIFY(visibleWindows(QStringLiteral("Quorvel")).isEmpty());
+}
+
 } // namespace
 
 class FileTypeEndToEndTest : public QObject {
@@ -38,6 +58,7 @@ private slots:
     void initTestCase();
     void desktopOpensSequencesWithUs();
     void unwritableDataFolderIsReportedOnce();
+    void installedPackageOpensSequences();
 
 private:
     std::unique_ptr<XvfbServer> m_server;
@@ -68,20 +89,7 @@ void FileTypeEndToEndTest::desktopOpensSequencesWithUs()
     QVERIFY2(out.succeeded(), qPrintable(out.describe()));
     QCOMPARE(out.standardOutput.trimmed(), QByteArray("quorvel.desktop"));
 
-    ClickRecorder recorder;
-    ClickRecorder::Options options;
-    options.area = QRect(0, 0, 200, 200);
-    QVERIFY2(recorder.start(options), qPrintable(recorder.errorString()));
-    out = runBounded(QStringLiteral("xdg-open"), {sequence}, 60000);
-    QVERIFY2(out.finished, "the unattended run did not end by itself");
-    QVERIFY2(out.exitCode == 0, qPrintable(out.describe()));
-    const std::vector<RecordedEvent> events = recorder.take(4, 10000);
-    QCOMPARE(events.size(), size_t(4));
-    QVERIFY(events[0].isButton(RecordedEvent::Kind::Press, 1));
-    QCOMPARE(QPoint(events[0].x, events[0].y), QPoint(50, 60));
-    QVERIFY(events[2].isButton(RecordedEvent::Kind::Press, 1));
-    QCOMPARE(QPoint(events[2].x, events[2].y), QPoint(120, 90));
-    QVERIFY(visibleWindows(QStringLiteral("Quorvel")).isEmpty());
+    opensAndPlays(sequence);
 }
 
 void FileTypeEndToEndTest::unwritableDataFolderIsReportedOnce()
@@ -108,6 +116,27 @@ void FileTypeEndToEndTest::unwritableDataFolderIsReportedOnce()
     QVERIFY2(window, "the program did not go on starting");
     QVERIFY(visibleWindows(QStringLiteral("^Quorvel$")).isEmpty()); // said once
     program.stop();
+}
+
+// The program as the Debian package installs it (scripts/test-package.sh
+// names it): its system-wide desktop entry and MIME type alone make the
+// desktop open sequences with it, before it has ever run for this user.
+void FileTypeEndToEndTest::installedPackageOpensSequences()
+{
+    const QString installed = qEnvironmentVariable("QUORVEL_INSTALLED_PROGRAM");
+    if (installed.isEmpty())
+        QSKIP("no installed package to test (scripts/test-package.sh runs this)");
+    const QString sequence = writeSequence(QStringLiteral("Installed.tpx"), 1, {clickAt(50, 60, 50), clickAt(120, 90, 50)});
+    QVERIFY(!sequence.isEmpty());
+    const ProcessOutput out = runBounded(QStringLiteral("xdg-mime"), {"query", "default", "application/x-quorvel"});
+    QVERIFY2(out.succeeded(), qPrintable(out.describe()));
+    QCOMPARE(out.standardOutput.trimmed(), QByteArray("quorvel.desktop"));
+    opensAndPlays(sequence);
+    // It was the installed program that played: its own registration for the
+    // user now names it.
+    QFile entry(qEnvironmentVariable("XDG_DATA_HOME") + "/applications/quorvel.desktop");
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    QVERIFY2(entry.readAll().contains("Exec=" + QFile::encodeName(installed) + " "), "another program played the file");
 }
 
 QUORVEL_TEST_MAIN_CORE(FileTypeEndToEndTest)

@@ -29,7 +29,7 @@ void StartupTest::helpAndVersion()
     QVERIFY(out.standardOutput.startsWith("Usage: quorvel [FILE]"));
     out = runBounded(programPath(), {QStringLiteral("--version")});
     QVERIFY2(out.succeeded(), qPrintable(out.describe()));
-    QCOMPARE(out.standardOutput, QByteArray("quorvel 1.0.0.1\n"));
+    QVERIFY(out.standardOutput.startsWith("quorvel 1.0.0.1\nLicense GPL-3.0-or-later"));
 }
 
 void StartupTest::unknownOptionIsAnError()
