@@ -28,6 +28,13 @@ NativeChoice chooseNative()
 {
     NativeChoice choice;
     choice.backend = Backend::Win32;
+    // Under Wine, Qt's default (GDI) font engine draws no text in a line edit
+    // and measures every family with whatever host font Wine offers, which
+    // clips labels; its FreeType engine draws them right. Wine is known by
+    // the function its ntdll adds. Windows itself keeps Qt's default.
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (ntdll && GetProcAddress(ntdll, "wine_get_version"))
+        choice.qtPlatform = "windows:fontengine=freetype";
     return choice;
 }
 
