@@ -19,25 +19,6 @@ using namespace quorvel::test;
 
 namespace {
 
-// "press 1 300 100", ...: what was pressed and released where, in order.
-QStringList buttonsOf(const std::vector<RecordedEvent>& events)
-{
-    QStringList out;
-    for (const RecordedEvent& e : events)
-        out << QStringLiteral("%1 %2 %3 %4")
-                   .arg(e.kind == RecordedEvent::Kind::Press ? "press" : "release")
-                   .arg(e.detail)
-                   .arg(e.x)
-                   .arg(e.y);
-    return out;
-}
-
-QStringList clicked(int button, int x, int y)
-{
-    return {QStringLiteral("press %1 %2 %3").arg(button).arg(x).arg(y),
-            QStringLiteral("release %1 %2 %3").arg(button).arg(x).arg(y)};
-}
-
 CClickEntry row(int x, int y, int clickType, std::uint32_t delay)
 {
     CClickEntry e = clickAt(x, y, delay);
@@ -79,7 +60,7 @@ void FallbackEndToEndTest::xwaylandPlaysEveryClickWithoutAQuestion()
         QVERIFY2(program.start(programPath(), {file}), qPrintable(program.errorString()));
 
         QCOMPARE(buttonsOf(recorder.take(8, 15000)),
-                 clicked(1, 300, 100) + clicked(3, 1000, 200) + clicked(1, 600, 150) + clicked(1, 600, 150));
+                 clickLines(1, 300, 100) + clickLines(3, 1000, 200) + clickLines(1, 600, 150) + clickLines(1, 600, 150));
         QVERIFY2(program.waitForExit(10000), "the run did not end by itself");
         QCOMPARE(program.exitCode(), 0);
         const QByteArray errors = program.readAllStandardError();

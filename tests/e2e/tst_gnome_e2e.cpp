@@ -23,24 +23,6 @@ namespace {
 
 const QRect kClickStrip(0, 0, 1280, 300); // the dialog comes at about 380..900 x 362..662
 
-QStringList buttonsOf(const std::vector<RecordedEvent>& events)
-{
-    QStringList out;
-    for (const RecordedEvent& e : events)
-        out << QStringLiteral("%1 %2 %3 %4")
-                   .arg(e.kind == Kind::Press ? "press" : "release")
-                   .arg(e.detail)
-                   .arg(e.x)
-                   .arg(e.y);
-    return out;
-}
-
-QStringList clickAt(int button, int x, int y)
-{
-    return {QStringLiteral("press %1 %2 %3").arg(button).arg(x).arg(y),
-            QStringLiteral("release %1 %2 %3").arg(button).arg(x).arg(y)};
-}
-
 CClickEntry row(int x, int y, int clickType, int cursorBack, std::uint32_t delay)
 {
     CClickEntry e = ::quorvel::test::clickAt(x, y, delay);
@@ -97,7 +79,7 @@ void GnomeEndToEndTest::unattendedRunsPlayEveryClickThroughThePortal()
         rows.push_back(row(x, y, 0, 0, 40));
         rows.push_back(row(x, y, 1, 0, 40));
         rows.push_back(row(x, y, 2, 0, 40));
-        expected += clickAt(1, x, y) + clickAt(3, x, y) + clickAt(1, x, y) + clickAt(1, x, y);
+        expected += clickLines(1, x, y) + clickLines(3, x, y) + clickLines(1, x, y) + clickLines(1, x, y);
     }
     const QString file = writeSequence(QStringLiteral("rows.tpx"), 1, rows);
     for (int run = 1; run <= 3; ++run) {

@@ -27,30 +27,11 @@ CClickEntry row(int x, int y, int clickType)
     return e;
 }
 
-// "press 1 300 100", ...: what was pressed and released where, in order.
-QStringList buttonsOf(const std::vector<RecordedEvent>& events)
-{
-    QStringList out;
-    for (const RecordedEvent& e : events)
-        out << QStringLiteral("%1 %2 %3 %4")
-                   .arg(e.kind == RecordedEvent::Kind::Press ? "press" : "release")
-                   .arg(e.detail)
-                   .arg(e.x)
-                   .arg(e.y);
-    return out;
-}
-
 KdeSession::Options outputs(int count)
 {
     KdeSession::Options options;
     options.outputCount = count;
     return options;
-}
-
-QStringList clicked(int button, int x, int y)
-{
-    return {QStringLiteral("press %1 %2 %3").arg(button).arg(x).arg(y),
-            QStringLiteral("release %1 %2 %3").arg(button).arg(x).arg(y)};
 }
 
 } // namespace
@@ -96,7 +77,7 @@ void KdeEndToEndTest::sixRunsInOneSessionClickExactly()
     const QString file =
         writeSequence(QStringLiteral("kde.tpx"), 1, {row(50, 50, 0), row(1000, 900, 1), row(640, 300, 2)});
     playRuns(session, file, 6,
-             clicked(1, 50, 50) + clicked(3, 1000, 900) + clicked(1, 640, 300) + clicked(1, 640, 300));
+             clickLines(1, 50, 50) + clickLines(3, 1000, 900) + clickLines(1, 640, 300) + clickLines(1, 640, 300));
 }
 
 void KdeEndToEndTest::twoMonitorsSideBySide()
@@ -111,7 +92,7 @@ void KdeEndToEndTest::twoMonitorsSideBySide()
     const QString file = writeSequence(QStringLiteral("two.tpx"), 1,
                                        {row(0, 512, 0), row(1279, 1023, 1), row(1500, 200, 0), row(300, 100, 0)});
     playRuns(session, file, 2,
-             clicked(1, 0, 512) + clicked(3, 1279, 1023) + clicked(1, 1500, 200) + clicked(1, 300, 100));
+             clickLines(1, 0, 512) + clickLines(3, 1279, 1023) + clickLines(1, 1500, 200) + clickLines(1, 300, 100));
 }
 
 void KdeEndToEndTest::aStoredHotKeyStartsAndStopsPlayback()
@@ -144,7 +125,7 @@ void KdeEndToEndTest::aStoredHotKeyStartsAndStopsPlayback()
     // A row typed into the window, its X field first: 300, Tab, 100, Return.
     QVERIFY(session.pressKeys({"4", "11", "11", "15", "2", "11", "11", "28"}));
     QVERIFY(session.pressKeys({"29+56+25"}));
-    QCOMPARE(buttonsOf(recorder.take(2, 8000)), clicked(1, 300, 100));
+    QCOMPARE(buttonsOf(recorder.take(2, 8000)), clickLines(1, 300, 100));
     QVERIFY(session.pressKeys({"29+56+25"}));
     recorder.collectFor(300);
     QVERIFY2(recorder.collectFor(1500).empty(), "the second press did not stop the run");

@@ -22,25 +22,6 @@ using Kind = RecordedEvent::Kind;
 
 namespace {
 
-// "press 1 300 100", ...: what was pressed and released where, in order.
-QStringList buttonsOf(const std::vector<RecordedEvent>& events)
-{
-    QStringList out;
-    for (const RecordedEvent& e : events)
-        out << QStringLiteral("%1 %2 %3 %4")
-                   .arg(e.kind == Kind::Press ? "press" : "release")
-                   .arg(e.detail)
-                   .arg(e.x)
-                   .arg(e.y);
-    return out;
-}
-
-QStringList clickAt(int button, int x, int y)
-{
-    return {QStringLiteral("press %1 %2 %3").arg(button).arg(x).arg(y),
-            QStringLiteral("release %1 %2 %3").arg(button).arg(x).arg(y)};
-}
-
 CClickEntry row(int x, int y, int clickType, int cursorBack, std::uint32_t delay)
 {
     CClickEntry e = ::quorvel::test::clickAt(x, y, delay);
@@ -147,7 +128,7 @@ void WaylandEndToEndTest::sequencePlaysThroughTheCompositorAndEnds()
 
     const std::vector<RecordedEvent> events = recorder.take(8, 15000);
     QCOMPARE(buttonsOf(events),
-             clickAt(1, 300, 100) + clickAt(3, 1000, 200) + clickAt(1, 600, 150) + clickAt(1, 600, 150));
+             clickLines(1, 300, 100) + clickLines(3, 1000, 200) + clickLines(1, 600, 150) + clickLines(1, 600, 150));
     QVERIFY2(m_program->waitForExit(10000), "the run did not end by itself");
     QCOMPARE(m_program->exitCode(), 0);
     const QByteArray errors = m_program->readAllStandardError();
@@ -183,7 +164,7 @@ void WaylandEndToEndTest::nativeWindowCapturesThroughSwayAndStartPlays()
     QVERIFY(type({"-k", "Tab", "-k", "Return"}));
     QVERIFY(pressStart());
     const std::vector<RecordedEvent> events = recorder.take(2, 8000);
-    QCOMPARE(buttonsOf(events), clickAt(1, where->x(), where->y()));
+    QCOMPARE(buttonsOf(events), clickLines(1, where->x(), where->y()));
 }
 
 void WaylandEndToEndTest::assignBindsTheHotKeyInSwayAndClearUnbindsIt()
@@ -206,7 +187,7 @@ void WaylandEndToEndTest::assignBindsTheHotKeyInSwayAndClearUnbindsIt()
         QVERIFY2(startRecorder(recorder, kClickStrip), qPrintable(recorder.errorString()));
         QVERIFY(type(kCtrlAltS));
         const std::vector<RecordedEvent> events = recorder.take(2, 8000);
-        QCOMPARE(buttonsOf(events), clickAt(1, 300, 100));
+        QCOMPARE(buttonsOf(events), clickLines(1, 300, 100));
         QVERIFY(type(kCtrlAltS));
         recorder.collectFor(300);
         QVERIFY2(recorder.collectFor(1500).empty(), "the second press did not stop the run");
@@ -232,7 +213,7 @@ void WaylandEndToEndTest::toggleBoundInSwayStopsAnEndlessRun()
     QVERIFY2(startRecorder(recorder, kClickStrip), qPrintable(recorder.errorString()));
     m_program = std::make_unique<BoundedProcess>();
     QVERIFY2(m_program->start(programPath(), {file}), qPrintable(m_program->errorString()));
-    QCOMPARE(buttonsOf(recorder.take(2, 10000)), clickAt(1, 300, 100));
+    QCOMPARE(buttonsOf(recorder.take(2, 10000)), clickLines(1, 300, 100));
 
     QVERIFY(type({"-M", "ctrl", "-M", "alt", "t", "-m", "alt", "-m", "ctrl"}));
     QVERIFY2(m_program->waitForExit(10000), "--toggle did not stop the run");

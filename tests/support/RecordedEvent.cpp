@@ -82,4 +82,23 @@ QString describe(const std::vector<RecordedEvent>& events)
     return lines.join(QStringLiteral(" | "));
 }
 
+QStringList buttonsOf(const std::vector<RecordedEvent>& events)
+{
+    QStringList out;
+    for (const RecordedEvent& e : events)
+        if (e.kind == RecordedEvent::Kind::Press || e.kind == RecordedEvent::Kind::Release)
+            out << QStringLiteral("%1 %2 %3 %4")
+                       .arg(e.kind == RecordedEvent::Kind::Press ? "press" : "release")
+                       .arg(e.detail)
+                       .arg(e.x)
+                       .arg(e.y);
+    return out;
+}
+
+QStringList clickLines(int button, int x, int y)
+{
+    return {QStringLiteral("press %1 %2 %3").arg(button).arg(x).arg(y),
+            QStringLiteral("release %1 %2 %3").arg(button).arg(x).arg(y)};
+}
+
 } // namespace quorvel::test

@@ -11,6 +11,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -39,5 +40,11 @@ struct RecordedEvent {
 
 // The events' lines joined, for test failure messages.
 QString describe(const std::vector<RecordedEvent>& events);
+
+// "press 1 300 100", "release 1 300 100", ...: what was pressed and released
+// where, in order, to compare with what a sequence should give.
+QStringList buttonsOf(const std::vector<RecordedEvent>& events);
+// The two lines of one click of `button` at (x, y).
+QStringList clickLines(int button, int x, int y);
 
 } // namespace quorvel::test
