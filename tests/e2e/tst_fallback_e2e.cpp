@@ -59,8 +59,8 @@ void FallbackEndToEndTest::xwaylandPlaysEveryClickWithoutAQuestion()
         program.discardStandardOutput();
         QVERIFY2(program.start(programPath(), {file}), qPrintable(program.errorString()));
 
-        QCOMPARE(buttonsOf(recorder.take(8, 15000)),
-                 clickLines(1, 300, 100) + clickLines(3, 1000, 200) + clickLines(1, 600, 150) + clickLines(1, 600, 150));
+        QCOMPARE(buttonsOf(recorder.take(8, 15000)), clickLines(1, 300, 100) + clickLines(3, 1000, 200) +
+                                                         clickLines(1, 600, 150) + clickLines(1, 600, 150));
         QVERIFY2(program.waitForExit(10000), "the run did not end by itself");
         QCOMPARE(program.exitCode(), 0);
         const QByteArray errors = program.readAllStandardError();
