@@ -1,5 +1,7 @@
 #include "support/GnomeSession.h"
 
+#include "support/SessionProcesses.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -51,52 +53,22 @@ QString GnomeSession::missingPrograms()
 GnomeSession::GnomeSession()
 {
     if (!start()) {
-        endActivatedServices();
-        m_mutter.stop();
-        m_wireplumber.stop();
-        m_pipewire.stop();
+        stop();
     }
 }
 
 GnomeSession::~GnomeSession()
 {
-    endActivatedServices();
+    stop();
+}
+
+void GnomeSession::stop()
+{
     m_mutter.stop();
     m_wireplumber.stop();
     m_pipewire.stop();
-}
-
-void GnomeSession::endActivatedServices()
-{
-    // The portals were started by the bus, and xdg-desktop-portal outlives
-    // it: every other client of the bus is ended by its process id.
-    if (m_bus.address().isEmpty())
-        return;
-    QDBusConnection bus = QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("gnome-session-end"));
-    const QString daemon = QStringLiteral("org.freedesktop.DBus");
-    const QDBusMessage names = bus.call(
-        QDBusMessage::createMethodCall(daemon, "/org/freedesktop/DBus", daemon, "ListNames"), QDBus::Block, 5000);
-    QList<qint64> ours{QCoreApplication::applicationPid(), m_mutter.pid(), m_wireplumber.pid(), m_pipewire.pid()};
-    QList<qint64> others;
-    for (const QString& name : names.arguments().value(0).toStringList()) {
-        if (!name.startsWith(':'))
-            continue;
-        QDBusMessage get =
-            QDBusMessage::createMethodCall(daemon, "/org/freedesktop/DBus", daemon, "GetConnectionUnixProcessID");
-        get.setArguments({name});
-        const qint64 pid = bus.call(get, QDBus::Block, 5000).arguments().value(0).toLongLong();
-        if (pid > 0 && !ours.contains(pid) && !others.contains(pid))
-            others << pid;
-    }
-    QDBusConnection::disconnectFromBus(QStringLiteral("gnome-session-end"));
-    for (const qint64 pid : others)
-        ::kill(static_cast<pid_t>(pid), SIGTERM);
-    const QDeadlineTimer deadline(2000);
-    for (const qint64 pid : others) {
-        while (::kill(static_cast<pid_t>(pid), 0) == 0 && !deadline.hasExpired())
-            QThread::msleep(20);
-        ::kill(static_cast<pid_t>(pid), SIGKILL);
-    }
+    // The portals were started by the bus, and xdg-desktop-portal outlives it.
+    endProcessesOfSession(m_runtime.path());
 }
 
 bool GnomeSession::start()

@@ -61,7 +61,7 @@ public:
 
 private:
     bool start();
-    void endActivatedServices();
+    void stop();
 
     SessionBus m_bus;
     QTemporaryDir m_runtime;

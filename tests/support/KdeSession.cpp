@@ -1,5 +1,7 @@
 #include "support/KdeSession.h"
 
+#include "support/SessionProcesses.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -148,26 +150,8 @@ void KdeSession::stop()
     m_wireplumber.stop();
     m_pipewire.stop();
     // What KWin and the bus started for the session (the script, the
-    // portals, an accessibility bus) carries the session's XDG_RUNTIME_DIR
-    // in its environment: each is ended by its id, killed if it lingers.
-    const QByteArray mark = "XDG_RUNTIME_DIR=" + runtimeDir().toLocal8Bit();
-    for (const int signal : {SIGTERM, SIGKILL}) {
-        bool found = false;
-        for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-            bool isNumber = false;
-            const qint64 pid = entry.toLongLong(&isNumber);
-            QFile environment("/proc/" + entry + "/environ");
-            if (!isNumber || pid == QCoreApplication::applicationPid() || !environment.open(QIODevice::ReadOnly))
-                continue;
-            if (environment.readAll().split('\0').contains(mark)) {
-                ::kill(static_cast<pid_t>(pid), signal);
-                found = true;
-            }
-        }
-        if (!found)
-            break;
-        QThread::msleep(300);
-    }
+    // portals, an accessibility bus).
+    endProcessesOfSession(runtimeDir());
 }
 
 } // namespace quorvel::test
