@@ -1,10 +1,11 @@
 # make run   builds the optimised program (Release, no sanitizers) in build-release/
 #            and starts it (ARGS are passed on: make run ARGS=plan.tpx)
-# make test  builds with sanitizers (Debug, ASan and UBSan) in build/ and runs every test
+# make test  builds with sanitizers (Debug, ASan and UBSan) and warnings as errors in build/
+#            and runs every test
 BUILD ?= build
 RELEASE_BUILD ?= build-release
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-CMAKE_FLAGS ?= -DQUORVEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+CMAKE_FLAGS ?= -DQUORVEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_WERROR=ON
 RELEASE_FLAGS = -DCMAKE_BUILD_TYPE=Release -DQUORVEL_SANITIZE=OFF
 
 .PHONY: all deps build run test bench screenshot windows package clean

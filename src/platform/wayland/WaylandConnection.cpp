@@ -69,23 +69,24 @@ struct WaylandConnection::Listeners {
         nullptr, // name: version 2
     };
 
-    static constexpr wl_pointer_listener kPointer{
-        [](void* data, wl_pointer*, std::uint32_t, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
-            if (self(data)->m_enterHandler)
-                self(data)->m_enterHandler(surface, wl_fixed_to_double(x), wl_fixed_to_double(y));
-        },
-        [](void*, wl_pointer*, std::uint32_t, wl_surface*) {},                                 // leave
-        [](void*, wl_pointer*, std::uint32_t, wl_fixed_t, wl_fixed_t) {},                      // motion
-        [](void*, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) {}, // button
-        [](void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {},                   // axis
-        // Version 5 and later: frame, axis_source, axis_stop, axis_discrete,
-        // axis_value120.
-        nullptr,
-        nullptr,
-        nullptr,
-        nullptr,
-        nullptr,
-    };
+    // Only the pointer's entering is wanted. The listener is filled by name
+    // rather than in order: each version of libwayland adds events at its
+    // end (axis_relative_direction in 1.22), which the seat's version here
+    // never sends and which stay null.
+    static constexpr wl_pointer_listener pointerListener()
+    {
+        wl_pointer_listener listener{};
+        listener.enter = [](void* data, wl_pointer*, std::uint32_t, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
+            auto* connection = static_cast<WaylandConnection*>(data);
+            if (connection->m_enterHandler)
+                connection->m_enterHandler(surface, wl_fixed_to_double(x), wl_fixed_to_double(y));
+        };
+        listener.leave = [](void*, wl_pointer*, std::uint32_t, wl_surface*) {};
+        listener.motion = [](void*, wl_pointer*, std::uint32_t, wl_fixed_t, wl_fixed_t) {};
+        listener.button = [](void*, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) {};
+        listener.axis = [](void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {};
+        return listener;
+    }
 
     // A client that does not answer the shell's pings is taken for hung.
     static constexpr xdg_wm_base_listener kWmBase{
@@ -218,7 +219,8 @@ void WaylandConnection::seatCapabilities(std::uint32_t capabilities)
     const bool hasPointer = capabilities & WL_SEAT_CAPABILITY_POINTER;
     if (hasPointer && !m_pointer) {
         m_pointer = wl_seat_get_pointer(m_seat);
-        wl_pointer_add_listener(m_pointer, &Listeners::kPointer, this);
+        static constexpr wl_pointer_listener kPointer = Listeners::pointerListener();
+        wl_pointer_add_listener(m_pointer, &kPointer, this);
     } else if (!hasPointer && m_pointer) {
         wl_pointer_destroy(m_pointer);
         m_pointer = nullptr;
