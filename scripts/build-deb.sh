@@ -6,11 +6,13 @@
 #   build-deb/quorvel_<version>_amd64.deb   (and its .changes and .buildinfo)
 #
 # With --lintian it then runs lintian on it and fails on any error or warning.
-# Prints the path of the package on its last line.
+# Prints the path of the package on its last line. QUORVEL_DEB_OUT names
+# another folder of the sources than build-deb/ (the Debian 13 root's build
+# uses one of its own).
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
-out="$top/build-deb"
+out="$top/${QUORVEL_DEB_OUT:-build-deb}"
 version=$(sed -n 's/^project(Quorvel VERSION \([0-9.]*\).*/\1/p' "$top/CMakeLists.txt")
 source="$out/quorvel-$version"
 
