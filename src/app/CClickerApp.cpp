@@ -119,6 +119,8 @@ bool CClickerApp::ReportBackend(const QString& note, bool autoRun)
         message = QStringLiteral("Mouse clicks cannot be played on this display: %1. %2")
                       .arg(QString::fromStdString(check.message), message)
                       .trimmed();
+    if (const std::string path = platform::current().clickPath(); check && !path.empty())
+        std::fprintf(stderr, "quorvel: clicks through %s\n", path.c_str());
     if (message.isEmpty())
         return true;
     if (autoRun && !check) {

@@ -16,6 +16,11 @@
 
 namespace platform {
 
+// The program's id on a freedesktop desktop: the name of its desktop entry
+// (with ".desktop"), its Wayland app_id, and what the desktop portal knows
+// it by.
+constexpr const char* kApplicationId = "com.corvane.quorvel";
+
 // Outcome of a call that can fail. `error` is a system error number in the
 // Windows numbering where one exists (the dialogs show it as "Last Error %u").
 struct Result {
@@ -24,10 +29,7 @@ struct Result {
     std::string message;
 
     static Result success() { return {}; }
-    static Result failure(std::uint32_t error, std::string message)
-    {
-        return Result{false, error, std::move(message)};
-    }
+    static Result failure(std::uint32_t error, std::string message) { return Result{false, error, std::move(message)}; }
     explicit operator bool() const { return ok; }
 };
 
@@ -64,6 +66,13 @@ public:
     // permission to click asks for it here (the user may be asked); a
     // failure says why, and playback does not start.
     virtual Result beginPlayback() { return Result::success(); }
+    // Called when playback has stopped, for whatever reason. A back end that
+    // holds the desktop's permission only while it plays gives it back.
+    virtual void endPlayback() {}
+    // What went wrong since playback began, where the desktop can take the
+    // pointer away (or a position lies on no screen it offers): the clicks
+    // did not land where they should, and playback stops.
+    virtual Result playbackStatus() { return Result::success(); }
 
     // The calls between beginClick and endClick make one click: the moves
     // of the pointer and the button events. A back end may hold them and
@@ -112,9 +121,9 @@ public:
 
 // One image of the program's icon, as a file's bytes.
 struct IconImage {
-    std::string size;      // "16x16", "32x32", ... or "scalable"
-    std::string format;    // "png" or "svg"
-    std::string data;      // the file's bytes
+    std::string size;   // "16x16", "32x32", ... or "scalable"
+    std::string format; // "png" or "svg"
+    std::string data;   // the file's bytes
 };
 
 // What the shell needs to open sequence files with this program.
@@ -153,6 +162,10 @@ public:
     // Checks once at start that the back end can work (a display is open,
     // input injection is available); the message says what is missing.
     virtual Result check() = 0;
+    // How the clicks reach the desktop, named for the user: the back end and
+    // its protocol, said once at start (after a successful check) so that
+    // a user, or a test, sees which path clicks. Empty: nothing to say.
+    virtual std::string clickPath() { return {}; }
     virtual Mouse& mouse() = 0;
     virtual HotKeys& hotKeys() = 0;
     virtual Shell& shell() = 0;

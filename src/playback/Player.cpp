@@ -23,13 +23,12 @@ namespace {
 
 constexpr UINT kPlaybackTimer = 1;
 
-// The desktop did not let the program click (it refused, or offers no way).
-// An unattended run has nobody who must answer and nothing it can play: it
-// says so in a box that closes by itself, and ends with code 1.
-void reportClicksRefused(CClickerDlg* dlg, const platform::Result& refusal)
+// The desktop did not let the program click (it refused, or offers no way),
+// or stopped letting it in the middle of a run. An unattended run has nobody
+// who must answer and nothing more it can play: it says so in a box that
+// closes by itself, and ends with code 1.
+void reportClicksRefused(CClickerDlg* dlg, const QString& message)
 {
-    const QString message =
-        QStringLiteral("Mouse clicks cannot be played: %1.").arg(QString::fromStdString(refusal.message));
     std::fprintf(stderr, "quorvel: %s\n", qPrintable(message));
     if (!dlg->m_bCloseWhenDone) {
         AfxMessageBox(message, MB_OK | MB_ICONHAND);
@@ -52,7 +51,8 @@ void CClickerDlg::OnStartStop()
         }
         // A back end may first need the desktop's permission to click.
         if (const platform::Result ready = platform::current().mouse().beginPlayback(); !ready) {
-            reportClicksRefused(this, ready);
+            reportClicksRefused(
+                this, QStringLiteral("Mouse clicks cannot be played: %1.").arg(QString::fromStdString(ready.message)));
             return;
         }
         m_nCurrentRow = -1;
@@ -66,6 +66,7 @@ void CClickerDlg::OnStartStop()
         return;
     }
     KillTimer(kPlaybackTimer);
+    platform::current().mouse().endPlayback();
     if (m_bCloseWhenDone)
         PostMessage(WM_CLOSE, 0, 0);
     m_bRunning = !m_bRunning;
@@ -92,6 +93,18 @@ void CClickerDlg::PlayNextClick()
     PerformClick(e);
     mouse.endClick();
     const PreciseTimer::Clock::time_point clickEnd = PreciseTimer::Clock::now();
+    // The desktop took the pointer away, or the row's place is on none of
+    // its screens: the run stops and says why, and an unattended run ends
+    // with code 1.
+    if (const platform::Result status = mouse.playbackStatus(); !status) {
+        KillTimer(kPlaybackTimer);
+        mouse.endPlayback();
+        m_bRunning = FALSE;
+        UpdatePlaybackControls();
+        reportClicksRefused(this,
+                            QStringLiteral("Mouse clicks stopped: %1.").arg(QString::fromStdString(status.message)));
+        return;
+    }
     if (m_repeatCount != 0) {
         const DWORD n = static_cast<DWORD>(m_list.GetItemCount());
         if (m_nClicksDone >= n * static_cast<DWORD>(m_repeatCount)) {
@@ -168,7 +181,7 @@ std::optional<platform::Point> CClickerDlg::ReadCursorPos()
 void CClickerDlg::UpdatePlaybackControls()
 {
     static constexpr int kEditingControls[] = {
-        IDC_ADD, IDC_UPDATE, IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_DELETE,
+        IDC_ADD,        IDC_UPDATE,      IDC_MOVE_UP,     IDC_MOVE_DOWN,  IDC_DELETE,
         IDC_DELETE_ALL, IDC_LOAD_CLICKS, IDC_SAVE_CLICKS, IDC_CLICK_LIST,
     };
     for (int id : kEditingControls)

@@ -88,9 +88,8 @@ PortalHotKeys::~PortalHotKeys()
 
 bool PortalHotKeys::isAvailable(const QDBusConnection& bus)
 {
-    QDBusMessage get = QDBusMessage::createMethodCall(kPortalService, kPortalPath,
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        kPortalService, kPortalPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get.setArguments({kGlobalShortcutsInterface, QStringLiteral("version")});
     return bus.call(get, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
 }
@@ -137,11 +136,13 @@ Result PortalHotKeys::bindAll()
 {
     // A session binds its shortcuts once; a new set needs a new session.
     closeSession();
-    PortalResponse response = callPortal(m_bus, kGlobalShortcutsInterface, QStringLiteral("CreateSession"), {},
-                                         {{QStringLiteral("session_handle_token"), QStringLiteral("quorvel")}},
-                                         kAnswerTimeoutMs);
+    identifyToPortal(m_bus);
+    PortalResponse response =
+        callPortal(m_bus, kGlobalShortcutsInterface, QStringLiteral("CreateSession"), {},
+                   {{QStringLiteral("session_handle_token"), QStringLiteral("quorvel")}}, kAnswerTimeoutMs);
     if (!response.ok()) {
-        const std::uint32_t error = response.outcome == PortalResponse::Cancelled ? kErrorCancelled : kErrorNotSupported;
+        const std::uint32_t error =
+            response.outcome == PortalResponse::Cancelled ? kErrorCancelled : kErrorNotSupported;
         return Result::failure(error, response.describe(kWhat).toStdString());
     }
     m_session = objectPathOf(response.results.value(QStringLiteral("session_handle")));
@@ -158,7 +159,8 @@ Result PortalHotKeys::bindAll()
                           {}, kAnswerTimeoutMs);
     if (!response.ok()) {
         closeSession();
-        const std::uint32_t error = response.outcome == PortalResponse::Cancelled ? kErrorCancelled : kErrorNotSupported;
+        const std::uint32_t error =
+            response.outcome == PortalResponse::Cancelled ? kErrorCancelled : kErrorNotSupported;
         return Result::failure(error, response.describe(kWhat).toStdString());
     }
     return Result::success();

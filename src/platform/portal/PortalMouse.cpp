@@ -1,16 +1,20 @@
 #include "platform/portal/PortalMouse.h"
 
+#include "platform/portal/EiPointer.h"
 #include "platform/portal/PortalRequest.h"
 #include "platform/portal/StreamLayout.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusUnixFileDescriptor>
 #include <QDBusVariant>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <thread>
+#include <unistd.h>
 
 namespace platform::portal {
 namespace {
@@ -26,6 +30,11 @@ constexpr int kButtonLeft = 0x110;
 constexpr int kButtonRight = 0x111;
 
 const QString kWhat = QStringLiteral("the control of the pointer");
+
+// How long the desktop may take to let a new input connection's pointer
+// start, and to confirm the last events before a session closes.
+constexpr int kEisStartMs = 10000;
+constexpr int kEisFinishMs = 2000;
 
 QPoint pairOf(const QVariant& value)
 {
@@ -44,17 +53,18 @@ QPoint pairOf(const QVariant& value)
 
 PortalMouse::PortalMouse(const QDBusConnection& bus, PositionReader readPosition)
     : m_bus(bus), m_readPosition(std::move(readPosition)),
-      m_needs(desktopNeeds(qEnvironmentVariable("XDG_CURRENT_DESKTOP").toStdString()))
+      m_desktop(qEnvironmentVariable("XDG_CURRENT_DESKTOP").toStdString())
 {
 }
 
 PortalMouse::~PortalMouse()
 {
-    if (!m_session.isEmpty()) {
-        m_bus.call(QDBusMessage::createMethodCall(kPortalService, m_session, kSessionInterface,
-                                                  QStringLiteral("Close")),
-                   QDBus::Block, 2000);
-    }
+    closeSession();
+}
+
+PortalRoute PortalMouse::plannedRoute()
+{
+    return portalRoute(m_desktop, remoteDesktopVersion(), EiPointer::available());
 }
 
 std::optional<Point> PortalMouse::cursorPos()
@@ -70,21 +80,57 @@ Result PortalMouse::beginPlayback()
     if (m_opening)
         return Result::failure(kErrorNotReady, "the desktop is still asking for permission to control the pointer");
     m_opening = true;
-    const Result result = openSession();
+    const PortalRoute route = plannedRoute();
+    Result result = openSession(route);
+    // A portal of version 2 whose desktop side cannot connect (an older
+    // desktop behind a newer portal) still takes the Notify calls.
+    if (!result && result.error == kErrorNoInputConnection) {
+        std::fprintf(stderr, "quorvel: %s; clicking through the desktop portal's Notify calls instead\n",
+                     result.message.c_str());
+        result = openSession(notifyRoute(m_desktop, remoteDesktopVersion()));
+    }
     m_opening = false;
+    m_failure = Result::success();
     return result;
 }
 
-Result PortalMouse::openSession()
+void PortalMouse::endPlayback()
 {
+    if (!m_route.eis)
+        return;
+    closeSession();
+}
+
+void PortalMouse::closeSession()
+{
+    // Nothing may stay pressed, and every event must have been handled by
+    // the desktop, before the session ends.
+    if (m_ei) {
+        fail(m_ei->finish(kEisFinishMs));
+        m_ei.reset();
+    }
+    if (m_session.isEmpty())
+        return;
+    m_bus.disconnect(QString(), m_session, kSessionInterface, QStringLiteral("Closed"), this, SLOT(sessionClosed()));
+    m_bus.call(QDBusMessage::createMethodCall(kPortalService, m_session, kSessionInterface, QStringLiteral("Close")),
+               QDBus::Block, 2000);
+    m_session.clear();
+    m_opened.clear();
+    m_streams.clear();
+}
+
+Result PortalMouse::openSession(const PortalRoute& route)
+{
+    identifyToPortal(m_bus);
     const auto failed = [](const PortalResponse& response) {
-        const std::uint32_t error = response.outcome == PortalResponse::Cancelled ? kErrorCancelled : kErrorNotSupported;
+        const std::uint32_t error =
+            response.outcome == PortalResponse::Cancelled ? kErrorCancelled : kErrorNotSupported;
         return Result::failure(error, response.describe(kWhat).toStdString());
     };
 
-    PortalResponse response = callPortal(m_bus, kRemoteDesktopInterface, QStringLiteral("CreateSession"), {},
-                                         {{QStringLiteral("session_handle_token"), QStringLiteral("quorvel")}},
-                                         kAnswerTimeoutMs);
+    PortalResponse response =
+        callPortal(m_bus, kRemoteDesktopInterface, QStringLiteral("CreateSession"), {},
+                   {{QStringLiteral("session_handle_token"), QStringLiteral("quorvel")}}, kAnswerTimeoutMs);
     if (!response.ok())
         return failed(response);
     const QString session = objectPathOf(response.results.value(QStringLiteral("session_handle")));
@@ -95,11 +141,10 @@ Result PortalMouse::openSession()
         // A session that the portal closed itself (its Closed signal came
         // while we waited) is not closed again.
         if (!m_opened.isEmpty())
-            m_bus.call(QDBusMessage::createMethodCall(kPortalService, session, kSessionInterface,
-                                                      QStringLiteral("Close")),
-                       QDBus::Block, 2000);
-        m_bus.disconnect(QString(), session, kSessionInterface, QStringLiteral("Closed"), this,
-                         SLOT(sessionClosed()));
+            m_bus.call(
+                QDBusMessage::createMethodCall(kPortalService, session, kSessionInterface, QStringLiteral("Close")),
+                QDBus::Block, 2000);
+        m_bus.disconnect(QString(), session, kSessionInterface, QStringLiteral("Closed"), this, SLOT(sessionClosed()));
         m_opened.clear();
         return failed(failure);
     };
@@ -120,13 +165,16 @@ Result PortalMouse::openSession()
 
     // Absolute motion is given relative to a screen-cast stream, so every
     // monitor is asked for as one; KDE is asked for its whole workspace as
-    // one stream instead (see StreamLayout).
-    const bool multiple = !m_needs.wholeWorkspace;
-    response = callPortal(m_bus, kScreenCastInterface, QStringLiteral("SelectSources"), {sessionArgument},
-                          {{QStringLiteral("types"), kMonitorSource}, {QStringLiteral("multiple"), multiple}},
-                          kAnswerTimeoutMs);
-    if (!response.ok())
-        return closeAndFail(response);
+    // one stream instead (see StreamLayout). Through libei only where the
+    // desktop needs them (see PortalRoute).
+    if (route.screenCast) {
+        response =
+            callPortal(m_bus, kScreenCastInterface, QStringLiteral("SelectSources"), {sessionArgument},
+                       {{QStringLiteral("types"), kMonitorSource}, {QStringLiteral("multiple"), !route.wholeWorkspace}},
+                       kAnswerTimeoutMs);
+        if (!response.ok())
+            return closeAndFail(response);
+    }
 
     response = callPortal(m_bus, kRemoteDesktopInterface, QStringLiteral("Start"), {sessionArgument, QString()}, {},
                           kAnswerTimeoutMs);
@@ -137,11 +185,13 @@ Result PortalMouse::openSession()
         refused.outcome = PortalResponse::Cancelled;
         return closeAndFail(refused);
     }
-    readStreams(response.results.value(QStringLiteral("streams")));
-    if (m_streams.empty()) {
-        PortalResponse noScreen;
-        noScreen.error = QStringLiteral("no screen was shared");
-        return closeAndFail(noScreen);
+    if (!route.eis) {
+        readStreams(response.results.value(QStringLiteral("streams")));
+        if (m_streams.empty()) {
+            PortalResponse noScreen;
+            noScreen.error = QStringLiteral("no screen was shared");
+            return closeAndFail(noScreen);
+        }
     }
     const QString newToken = response.results.value(QStringLiteral("restore_token")).toString();
     if (m_store && !newToken.isEmpty())
@@ -152,6 +202,36 @@ Result PortalMouse::openSession()
         return closeAndFail(ended);
     }
     m_session = session;
+    m_route = route;
+    m_moved = false;
+    m_pressSent = false;
+    if (route.eis) {
+        if (Result connected = connectToEis(); !connected) {
+            closeSession();
+            return connected;
+        }
+    }
+    return Result::success();
+}
+
+Result PortalMouse::connectToEis()
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath, kRemoteDesktopInterface,
+                                                       QStringLiteral("ConnectToEIS"));
+    call.setArguments({QVariant::fromValue(QDBusObjectPath(m_session)), QVariantMap()});
+    const QDBusMessage reply = m_bus.call(call, QDBus::Block, kEisStartMs);
+    const QDBusUnixFileDescriptor socket = reply.arguments().isEmpty()
+                                               ? QDBusUnixFileDescriptor()
+                                               : reply.arguments().constFirst().value<QDBusUnixFileDescriptor>();
+    if (reply.type() != QDBusMessage::ReplyMessage || !socket.isValid())
+        return Result::failure(
+            kErrorNoInputConnection,
+            "the desktop gave no input connection (ConnectToEIS): " +
+                (reply.errorMessage().isEmpty() ? std::string("no socket") : reply.errorMessage().toStdString()));
+    std::string error;
+    m_ei = EiPointer::connect(::dup(socket.fileDescriptor()), kEisStartMs, error);
+    if (!m_ei)
+        return Result::failure(kErrorNotSupported, error);
     return Result::success();
 }
 
@@ -187,6 +267,10 @@ void PortalMouse::setCursorPos(int x, int y)
 {
     if (!isStarted())
         return;
+    if (m_ei) {
+        fail(m_ei->moveTo(x, y));
+        return;
+    }
     // The monitor that holds the point, else the nearest one; positions
     // off every monitor are clamped to its edge, as on X11.
     const auto distance = [&](const Stream& s) {
@@ -194,8 +278,9 @@ void PortalMouse::setCursorPos(int x, int y)
         const int dy = std::max({s.area.top() - y, 0, y - s.area.bottom()});
         return static_cast<long long>(dx) * dx + static_cast<long long>(dy) * dy;
     };
-    const Stream& stream = *std::min_element(m_streams.begin(), m_streams.end(),
-                                             [&](const Stream& a, const Stream& b) { return distance(a) < distance(b); });
+    const Stream& stream = *std::min_element(m_streams.begin(), m_streams.end(), [&](const Stream& a, const Stream& b) {
+        return distance(a) < distance(b);
+    });
     const QRect& area = stream.area;
     const double localX = std::clamp(x, area.left(), std::max(area.left(), area.right())) - area.left();
     const double localY = std::clamp(y, area.top(), std::max(area.top(), area.bottom())) - area.top();
@@ -207,22 +292,38 @@ void PortalMouse::button(Button button, ButtonAction action)
 {
     if (!isStarted())
         return;
+    const int code = button == Button::Left ? kButtonLeft : kButtonRight;
+    if (m_ei) {
+        // After a failure nothing more is pressed: a button whose motion
+        // was refused would land wherever the pointer is.
+        if (action == ButtonAction::Down && !m_failure)
+            return;
+        fail(m_ei->button(code, action == ButtonAction::Down));
+        return;
+    }
     // Where the desktop loses a button that follows a motion or its press
-    // too soon (see DesktopNeeds), it waits. These waits belong to the
+    // too soon (see PortalRoute), it waits. These waits belong to the
     // click: the row's delay still counts from their end.
-    if (m_moved && m_needs.motionSettleMs > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(m_needs.motionSettleMs));
-    if (action == ButtonAction::Up && m_pressSent && !m_moved && m_needs.pressHoldMs > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(m_needs.pressHoldMs));
+    if (m_moved && m_route.motionSettleMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_route.motionSettleMs));
+    if (action == ButtonAction::Up && m_pressSent && !m_moved && m_route.pressHoldMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_route.pressHoldMs));
     m_moved = false;
     m_pressSent = action == ButtonAction::Down;
-    notify(QStringLiteral("NotifyPointerButton"),
-           {button == Button::Left ? kButtonLeft : kButtonRight, action == ButtonAction::Down ? 1u : 0u});
+    notify(QStringLiteral("NotifyPointerButton"), {code, action == ButtonAction::Down ? 1u : 0u});
 }
 
 void PortalMouse::pause(std::uint32_t ms)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void PortalMouse::fail(const Result& result)
+{
+    if (!result && m_failure) {
+        m_failure = result;
+        std::fprintf(stderr, "quorvel: the clicks stopped: %s\n", result.message.c_str());
+    }
 }
 
 void PortalMouse::notify(const QString& method, const QVariantList& arguments)
@@ -246,18 +347,30 @@ void PortalMouse::sessionClosed()
 {
     // The user or the desktop ended the session: the next playback asks again.
     m_bus.disconnect(QString(), m_opened, kSessionInterface, QStringLiteral("Closed"), this, SLOT(sessionClosed()));
+    if (!m_session.isEmpty()) {
+        PortalResponse ended;
+        ended.outcome = PortalResponse::Ended;
+        fail(Result::failure(kErrorNotSupported, ended.describe(kWhat).toStdString()));
+    }
     m_opened.clear();
     m_session.clear();
     m_streams.clear();
+    m_ei.reset();
     m_pressSent = false;
     m_moved = false;
 }
 
-uint PortalMouse::remoteDesktopVersion() const
+uint PortalMouse::remoteDesktopVersion()
 {
-    QDBusMessage get = QDBusMessage::createMethodCall(kPortalService, kPortalPath,
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    if (m_version == 0)
+        m_version = readRemoteDesktopVersion();
+    return m_version;
+}
+
+uint PortalMouse::readRemoteDesktopVersion() const
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        kPortalService, kPortalPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get.setArguments({kRemoteDesktopInterface, QStringLiteral("version")});
     const QDBusMessage reply = m_bus.call(get, QDBus::Block, 10000);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())

@@ -2,26 +2,35 @@
 // let no client inject input (GNOME, KDE), a session granted by the user
 // moves the pointer and presses its buttons.
 //
-// The session is opened before the first playback, which is when the
-// desktop asks the user for permission. A portal of version 2 or later
-// remembers the user's answer (a restore token kept in the settings), so
-// later runs are not asked again; an older one asks at every run. The
-// session then stays open for the life of the process, unless the desktop
-// closes it.
+// The session is opened before a playback, which is when the desktop asks
+// the user for permission. A portal of version 2 or later remembers the
+// user's answer (a restore token kept in the settings), so later sessions
+// are not asked again; an older one asks for every session. The clicks go
+// through libei where the portal hands out an input connection, else
+// through its Notify calls (see PortalRoute).
+//
+// A session through libei is opened for each run and closed at its end,
+// so that the desktop's sign of remote control shows only while clicks
+// play; reopening it asks nothing. A session of the Notify calls, which an
+// old portal would ask for again, stays open for the life of the process,
+// unless the desktop closes it.
 #pragma once
 
 #include "platform/Platform.h"
-#include "platform/portal/StreamLayout.h"
+#include "platform/portal/PortalRoute.h"
 
 #include <QDBusConnection>
 #include <QObject>
 #include <QRect>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace platform::portal {
+
+class EiPointer;
 
 // The settings value that keeps the desktop's restore token.
 inline const char* const kRestoreTokenName = "RemoteDesktopRestoreToken";
@@ -41,9 +50,13 @@ public:
     void button(Button button, ButtonAction action) override;
     void pause(std::uint32_t ms) override;
     Result beginPlayback() override;
+    void endPlayback() override;
 
     void setValueStore(ValueStore* store) { m_store = store; }
     bool isStarted() const { return !m_session.isEmpty(); }
+    // How the next session will click, as far as is known before it opens.
+    PortalRoute plannedRoute();
+    Result playbackStatus() override { return m_failure; }
 
     // How long the desktop may take to answer, the user's answer included.
     static constexpr int kAnswerTimeoutMs = 120000;
@@ -57,10 +70,14 @@ private:
         QRect area; // in layout coordinates
     };
 
-    Result openSession();
+    Result openSession(const PortalRoute& route);
+    Result connectToEis();
+    void closeSession();
     void readStreams(const QVariant& streams);
     void notify(const QString& method, const QVariantList& arguments);
-    uint remoteDesktopVersion() const;
+    void fail(const Result& result);
+    uint remoteDesktopVersion();
+    uint readRemoteDesktopVersion() const;
 
     QDBusConnection m_bus;
     PositionReader m_readPosition;
@@ -68,7 +85,11 @@ private:
     QString m_session; // the started session
     QString m_opened;  // the session being opened or started, until the portal closes it
     std::vector<Stream> m_streams;
-    DesktopNeeds m_needs;
+    std::string m_desktop; // XDG_CURRENT_DESKTOP
+    uint m_version = 0;    // the RemoteDesktop portal's, once asked
+    PortalRoute m_route;   // of the started session
+    std::unique_ptr<EiPointer> m_ei;
+    Result m_failure;
     bool m_opening = false;
     bool m_moved = false;     // a motion was sent since the last button event
     bool m_pressSent = false; // the last button event sent was a press

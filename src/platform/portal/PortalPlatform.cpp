@@ -44,6 +44,12 @@ bool PortalPlatform::offersPointer(const QDBusConnection& bus)
     return (reply.arguments().constFirst().value<QDBusVariant>().variant().toUInt() & kPointerDevice) != 0;
 }
 
+std::string PortalPlatform::clickPath()
+{
+    return m_mouse->plannedRoute().eis ? "the desktop portal's input connection with libei (RemoteDesktop.ConnectToEIS)"
+                                       : "the desktop portal's Notify calls (org.freedesktop.portal.RemoteDesktop)";
+}
+
 Result PortalPlatform::check()
 {
     if (!offersPointer(m_bus))

@@ -26,6 +26,7 @@ public:
     static bool offersPointer(const QDBusConnection& bus);
 
     Result check() override;
+    std::string clickPath() override;
     Mouse& mouse() override { return *m_mouse; }
     HotKeys& hotKeys() override { return m_hotKeys ? *m_hotKeys : m_session->hotKeys(); }
     Shell& shell() override { return m_session->shell(); }

@@ -1,8 +1,12 @@
 #include "platform/portal/PortalRequest.h"
 
+#include "platform/Platform.h"
+
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QEventLoop>
+#include <QMutex>
+#include <QSet>
 #include <QTimer>
 
 namespace platform::portal {
@@ -117,6 +121,21 @@ QString objectPathOf(const QVariant& value)
     if (value.userType() == qMetaTypeId<QDBusObjectPath>())
         return value.value<QDBusObjectPath>().path();
     return value.toString();
+}
+
+void identifyToPortal(const QDBusConnection& bus)
+{
+    static QMutex mutex;
+    static QSet<QString> identified;
+    const QMutexLocker lock(&mutex);
+    if (identified.contains(bus.baseService()))
+        return;
+    identified.insert(bus.baseService());
+    QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath,
+                                                       QStringLiteral("org.freedesktop.host.portal.Registry"),
+                                                       QStringLiteral("Register"));
+    call.setArguments({QString::fromLatin1(kApplicationId), QVariantMap()});
+    bus.call(call, QDBus::Block, 10000);
 }
 
 } // namespace platform::portal

@@ -14,9 +14,10 @@ namespace platform::portal {
 
 // Windows error numbers for what the portal reports, so that the dialogs
 // show the same "Last Error" numbers on every system.
-constexpr std::uint32_t kErrorNotReady = 21;       // ERROR_NOT_READY: a question is still open
-constexpr std::uint32_t kErrorNotSupported = 50;   // ERROR_NOT_SUPPORTED: no such portal
-constexpr std::uint32_t kErrorCancelled = 1223;    // ERROR_CANCELLED: the user said no
+constexpr std::uint32_t kErrorNotReady = 21;            // ERROR_NOT_READY: a question is still open
+constexpr std::uint32_t kErrorNotSupported = 50;        // ERROR_NOT_SUPPORTED: no such portal
+constexpr std::uint32_t kErrorCancelled = 1223;         // ERROR_CANCELLED: the user said no
+constexpr std::uint32_t kErrorNoInputConnection = 1225; // ERROR_CONNECTION_REFUSED: no EIS from the desktop
 
 inline const QString kPortalService = QStringLiteral("org.freedesktop.portal.Desktop");
 inline const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
@@ -47,6 +48,14 @@ struct PortalResponse {
 // handling events meanwhile, for at most `timeoutMs`.
 PortalResponse callPortal(const QDBusConnection& bus, const QString& interface, const QString& method,
                           const QVariantList& arguments, QVariantMap options, int timeoutMs);
+
+// Tells the portal on `bus` which installed program this is (its desktop
+// entry's id), once per connection and before the first call that needs to
+// know it. A program that is not sandboxed is otherwise anonymous to the
+// portal: GNOME 48 binds no global shortcuts for it, and the desktops keep
+// its permissions under an empty name. Portals before 1.20 have no such
+// registry; nothing is told them.
+void identifyToPortal(const QDBusConnection& bus);
 
 // An object path that a result holds as an object path or as a string.
 QString objectPathOf(const QVariant& value);

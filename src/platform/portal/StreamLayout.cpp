@@ -1,19 +1,8 @@
 #include "platform/portal/StreamLayout.h"
 
 #include <algorithm>
-#include <sstream>
 
 namespace platform::portal {
-
-DesktopNeeds desktopNeeds(const std::string& currentDesktop)
-{
-    std::istringstream names(currentDesktop);
-    std::string name;
-    while (std::getline(names, name, ':'))
-        if (name == "KDE")
-            return {true, 0, 0};
-    return {};
-}
 
 std::vector<StreamArea> streamAreas(const std::vector<StreamFacts>& streams)
 {

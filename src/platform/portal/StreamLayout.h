@@ -18,7 +18,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <vector>
 
 namespace platform::portal {
@@ -37,24 +36,6 @@ struct StreamArea {
     int width = 0;
     int height = 0;
 };
-
-// What the desktop behind the portal needs, from XDG_CURRENT_DESKTOP (a
-// colon-separated list such as "KDE" or "ubuntu:GNOME").
-struct DesktopNeeds {
-    // Ask for a single source (a stream of the whole workspace) rather than
-    // one per monitor.
-    bool wholeWorkspace = false;
-    // The least time between a motion and the button after it, and between a
-    // press and its release. Mutter (43) was seen to lose a button sent
-    // sooner: the first click of a session went to the surface under the old
-    // position, and a release that followed its press at once left the
-    // button held for its clients. 25 and 30 ms held over many runs there;
-    // KWin (5.27) needs no pause once events arrive in order. A desktop not
-    // known is given the pauses.
-    int motionSettleMs = 25;
-    int pressHoldMs = 30;
-};
-DesktopNeeds desktopNeeds(const std::string& currentDesktop);
 
 // The streams to place motions in, with their areas in layout coordinates.
 std::vector<StreamArea> streamAreas(const std::vector<StreamFacts>& streams);

@@ -23,6 +23,7 @@ public:
     WaylandPlatform& operator=(const WaylandPlatform&) = delete;
 
     Result check() override;
+    std::string clickPath() override { return "the compositor's virtual pointer (zwlr_virtual_pointer_v1)"; }
     Mouse& mouse() override;
     HotKeys& hotKeys() override { return *m_hotKeys; }
     Shell& shell() override { return *m_shell; }

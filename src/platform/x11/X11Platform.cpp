@@ -23,9 +23,9 @@ X11Platform::X11Platform(std::unique_ptr<HotKeys> sessionHotKeys)
         int minor = 0;
         m_hasXTest = XTestQueryExtension(m_pointerDisplay, &eventBase, &errorBase, &major, &minor);
     }
-    const bool underWayland = sessionHotKeys != nullptr;
-    m_mouse = std::make_unique<X11Mouse>(m_pointerDisplay, m_hasXTest, underWayland);
-    if (underWayland)
+    m_underWayland = sessionHotKeys != nullptr;
+    m_mouse = std::make_unique<X11Mouse>(m_pointerDisplay, m_hasXTest, m_underWayland);
+    if (m_underWayland)
         m_hotKeys = std::move(sessionHotKeys);
     else
         m_hotKeys = std::make_unique<X11HotKeys>(m_keyDisplay);
@@ -55,6 +55,11 @@ Result X11Platform::check()
     if (!m_hasXTest)
         return Result::failure(kErrorNotSupported, "the X server has no XTest extension");
     return Result::success();
+}
+
+std::string X11Platform::clickPath()
+{
+    return m_underWayland ? "XWayland (XTest), which reaches X11 windows only" : "X11 (XTest)";
 }
 
 Mouse& X11Platform::mouse()

@@ -27,6 +27,7 @@ public:
     X11Platform& operator=(const X11Platform&) = delete;
 
     Result check() override;
+    std::string clickPath() override;
     Mouse& mouse() override;
     HotKeys& hotKeys() override;
     Shell& shell() override;
@@ -38,6 +39,7 @@ private:
     Display* m_pointerDisplay = nullptr;
     Display* m_keyDisplay = nullptr;
     bool m_hasXTest = false;
+    bool m_underWayland = false;
     std::unique_ptr<X11Mouse> m_mouse;
     std::unique_ptr<HotKeys> m_hotKeys;
     std::unique_ptr<Shell> m_shell;
