@@ -65,7 +65,7 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Corvane"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
     // The desktop entry's name: a Wayland compositor knows the window by it.
-    QApplication::setDesktopFileName(QStringLiteral("quorvel"));
+    QApplication::setDesktopFileName(QString::fromLatin1(platform::kApplicationId));
     QApplication::setQuitOnLastWindowClosed(false);
 
     const std::unique_ptr<platform::Platform> native = platform::createNative(choice);

@@ -78,16 +78,17 @@ void FileTypeEndToEndTest::desktopOpensSequencesWithUs()
         QSKIP("xdg-utils and shared-mime-info are not installed");
     startOnce();
     const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    QVERIFY(QFile::exists(dataHome + "/applications/quorvel.desktop"));
+    QVERIFY(QFile::exists(dataHome + "/applications/com.corvane.quorvel.desktop"));
 
-    const QString sequence = writeSequence(QStringLiteral("Clicks.tpx"), 1, {clickAt(50, 60, 50), clickAt(120, 90, 50)});
+    const QString sequence =
+        writeSequence(QStringLiteral("Clicks.tpx"), 1, {clickAt(50, 60, 50), clickAt(120, 90, 50)});
     QVERIFY(!sequence.isEmpty());
     ProcessOutput out = runBounded(QStringLiteral("xdg-mime"), {"query", "filetype", sequence});
     QVERIFY2(out.succeeded(), qPrintable(out.describe()));
     QCOMPARE(out.standardOutput.trimmed(), QByteArray("application/x-quorvel"));
     out = runBounded(QStringLiteral("xdg-mime"), {"query", "default", "application/x-quorvel"});
     QVERIFY2(out.succeeded(), qPrintable(out.describe()));
-    QCOMPARE(out.standardOutput.trimmed(), QByteArray("quorvel.desktop"));
+    QCOMPARE(out.standardOutput.trimmed(), QByteArray("com.corvane.quorvel.desktop"));
 
     opensAndPlays(sequence);
 }
@@ -126,15 +127,16 @@ void FileTypeEndToEndTest::installedPackageOpensSequences()
     const QString installed = qEnvironmentVariable("QUORVEL_INSTALLED_PROGRAM");
     if (installed.isEmpty())
         QSKIP("no installed package to test (scripts/test-package.sh runs this)");
-    const QString sequence = writeSequence(QStringLiteral("Installed.tpx"), 1, {clickAt(50, 60, 50), clickAt(120, 90, 50)});
+    const QString sequence =
+        writeSequence(QStringLiteral("Installed.tpx"), 1, {clickAt(50, 60, 50), clickAt(120, 90, 50)});
     QVERIFY(!sequence.isEmpty());
     const ProcessOutput out = runBounded(QStringLiteral("xdg-mime"), {"query", "default", "application/x-quorvel"});
     QVERIFY2(out.succeeded(), qPrintable(out.describe()));
-    QCOMPARE(out.standardOutput.trimmed(), QByteArray("quorvel.desktop"));
+    QCOMPARE(out.standardOutput.trimmed(), QByteArray("com.corvane.quorvel.desktop"));
     opensAndPlays(sequence);
     // It was the installed program that played: its own registration for the
     // user now names it.
-    QFile entry(qEnvironmentVariable("XDG_DATA_HOME") + "/applications/quorvel.desktop");
+    QFile entry(qEnvironmentVariable("XDG_DATA_HOME") + "/applications/com.corvane.quorvel.desktop");
     QVERIFY(entry.open(QIODevice::ReadOnly));
     QVERIFY2(entry.readAll().contains("Exec=" + QFile::encodeName(installed) + " "), "another program played the file");
 }

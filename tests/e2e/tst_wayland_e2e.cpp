@@ -87,7 +87,7 @@ bool WaylandEndToEndTest::startProgram(const QStringList& arguments)
     m_program = std::make_unique<BoundedProcess>();
     if (!m_program->start(programPath(), arguments))
         return false;
-    const std::optional<QJsonObject> window = m_sway->waitForWindow(QStringLiteral("quorvel"));
+    const std::optional<QJsonObject> window = m_sway->waitForWindow(QStringLiteral("com.corvane.quorvel"));
     if (window)
         m_window = *window;
     return window.has_value();
@@ -236,7 +236,7 @@ void WaylandEndToEndTest::altLettersInTheNativeWindow()
         QVERIFY(alt("l"));
     QVERIFY(alt("a"));
     QVERIFY(alt("s"));
-    QVERIFY2(m_sway->waitForWindow(QStringLiteral("quorvel"), 10000, QStringLiteral("Save As")),
+    QVERIFY2(m_sway->waitForWindow(QStringLiteral("com.corvane.quorvel"), 10000, QStringLiteral("Save As")),
              "Alt+S opened no save dialog");
     QVERIFY(type({file, "-k", "Return"}));
     QTRY_COMPARE_WITH_TIMEOUT(savedRows(file), (QStringList{"300 100 1000", "300 100 250"}), 10000);

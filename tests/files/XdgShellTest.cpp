@@ -108,7 +108,7 @@ class XdgShellTest : public QObject {
     QString m_executable; // a real program, so that xdg-utils accepts the entry
 
     QString package() const { return m_dataHome + "/mime/packages/quorvel.xml"; }
-    QString desktopEntry() const { return m_dataHome + "/applications/quorvel.desktop"; }
+    QString desktopEntry() const { return m_dataHome + "/applications/com.corvane.quorvel.desktop"; }
     QString mimeApps() const { return m_configHome + "/mimeapps.list"; }
 
     platform::Result registerWith(XdgShell& shell, const std::string& executable)
@@ -189,7 +189,8 @@ private slots:
                                  QString::fromStdString(icon.format);
             QCOMPARE(readFile(path), QByteArray::fromStdString(icon.data));
         }
-        QCOMPARE(readFile(mimeApps()), QByteArray("[Default Applications]\napplication/x-quorvel=quorvel.desktop\n"));
+        QCOMPARE(readFile(mimeApps()),
+                 QByteArray("[Default Applications]\napplication/x-quorvel=com.corvane.quorvel.desktop\n"));
 
         checkDesktopEntryIsValid();
     }
@@ -222,7 +223,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QByteArray>("after");
-        const QByteArray ours = "application/x-quorvel=quorvel.desktop";
+        const QByteArray ours = "application/x-quorvel=com.corvane.quorvel.desktop";
         QTest::newRow("other groups only")
             << QByteArray("[Added Associations]\ntext/plain=gedit.desktop;\n")
             << "[Added Associations]\ntext/plain=gedit.desktop;\n\n[Default Applications]\n" + ours + "\n";
@@ -236,8 +237,8 @@ private slots:
                    "[Default Applications]\na/b=x.desktop\napplication/x-quorvel = other.desktop;\nc/d=y.desktop\n")
             << "[Default Applications]\na/b=x.desktop\n" + ours + "\nc/d=y.desktop\n";
         QTest::newRow("ours first of several is kept")
-            << QByteArray("[Default Applications]\napplication/x-quorvel=quorvel.desktop;other.desktop;\n")
-            << QByteArray("[Default Applications]\napplication/x-quorvel=quorvel.desktop;other.desktop;\n");
+            << QByteArray("[Default Applications]\napplication/x-quorvel=com.corvane.quorvel.desktop;other.desktop;\n")
+            << QByteArray("[Default Applications]\napplication/x-quorvel=com.corvane.quorvel.desktop;other.desktop;\n");
         QTest::newRow("no final newline") << QByteArray("[Default Applications]\ntext/html=firefox.desktop")
                                           << "[Default Applications]\ntext/html=firefox.desktop\n" + ours + "\n";
         QTest::newRow("no final newline, other group last")
@@ -364,7 +365,7 @@ private slots:
         QVERIFY(QFileInfo::exists(m_dataHome + "/mime/mime.cache"));
         if (haveTool("update-desktop-database"))
             QVERIFY(readFile(m_dataHome + "/applications/mimeinfo.cache")
-                        .contains("application/x-quorvel=quorvel.desktop;"));
+                        .contains("application/x-quorvel=com.corvane.quorvel.desktop;"));
 
         const QString file = m_dataHome + "/../Some Clicks.TPX";
         const std::vector<std::uint8_t> bytes = files::encodeSequence(1, {CClickEntry()});
@@ -375,7 +376,7 @@ private slots:
         QCOMPARE(run.output, QString("application/x-quorvel"));
         run = runBounded("xdg-mime", {"query", "default", "application/x-quorvel"});
         QVERIFY(run.finished);
-        QCOMPARE(run.output, QString("quorvel.desktop"));
+        QCOMPARE(run.output, QString("com.corvane.quorvel.desktop"));
     }
 
     void cleanupTestCase() { qputenv("PATH", m_path); }

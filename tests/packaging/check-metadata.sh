@@ -21,11 +21,11 @@ if [ -f "$metainfo" ]; then
     # A hint or a pedantic remark is a finding as well.
     grep -qE '^[EWIP]:' <<<"$out" && fail "appstreamcli: $out"
     grep -qF "<release version=\"$version\"" "$metainfo" || fail "the newest release in $metainfo is not $version"
-    grep -qF '<launchable type="desktop-id">quorvel.desktop</launchable>' "$metainfo" || fail "no launchable quorvel.desktop"
+    grep -qF '<launchable type="desktop-id">com.corvane.quorvel.desktop</launchable>' "$metainfo" || fail "no launchable com.corvane.quorvel.desktop"
 else
     fail "cmake --install made no $metainfo"
 fi
-out=$(desktop-file-validate "$tmp/usr/share/applications/quorvel.desktop" 2>&1) || fail "desktop-file-validate: $out"
+out=$(desktop-file-validate "$tmp/usr/share/applications/com.corvane.quorvel.desktop" 2>&1) || fail "desktop-file-validate: $out"
 [ -z "$out" ] || fail "desktop-file-validate: $out"
 
 if [ -f "$page" ]; then

@@ -80,9 +80,8 @@ const xdg_toplevel_listener kWindowListener{
 // no keyboard focus; size 0 by 0 lets the compositor give the output's size.
 void coverWithLayer(Overlay& overlay, zwlr_layer_shell_v1* layerShell, wl_output* output)
 {
-    overlay.layerSurface = zwlr_layer_shell_v1_get_layer_surface(layerShell, overlay.surface, output,
-                                                                 ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
-                                                                 "quorvel-pointer-position");
+    overlay.layerSurface = zwlr_layer_shell_v1_get_layer_surface(
+        layerShell, overlay.surface, output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "quorvel-pointer-position");
     zwlr_layer_surface_v1_add_listener(overlay.layerSurface, &kLayerSurfaceListener, &overlay);
     zwlr_layer_surface_v1_set_anchor(overlay.layerSurface,
                                      ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
@@ -99,7 +98,7 @@ void coverWithWindow(Overlay& overlay, xdg_wm_base* wmBase, wl_output* output)
     xdg_surface_add_listener(overlay.windowSurface, &kWindowSurfaceListener, &overlay);
     overlay.window = xdg_surface_get_toplevel(overlay.windowSurface);
     xdg_toplevel_add_listener(overlay.window, &kWindowListener, &overlay);
-    xdg_toplevel_set_app_id(overlay.window, "quorvel");
+    xdg_toplevel_set_app_id(overlay.window, kApplicationId);
     xdg_toplevel_set_fullscreen(overlay.window, output);
     overlay.width = static_cast<std::uint32_t>(overlay.place.width);
     overlay.height = static_cast<std::uint32_t>(overlay.place.height);
@@ -193,7 +192,8 @@ std::optional<Point> PointerLocator::locate(int timeoutMs, Cover how)
             if (!overlay->configured || overlay->closed || overlay->width == 0 || overlay->height == 0)
                 continue;
             overlay->configured = false;
-            if (!overlay->buffer || overlay->bufferWidth != overlay->width || overlay->bufferHeight != overlay->height) {
+            if (!overlay->buffer || overlay->bufferWidth != overlay->width ||
+                overlay->bufferHeight != overlay->height) {
                 if (overlay->buffer)
                     wl_buffer_destroy(overlay->buffer);
                 overlay->buffer = transparentBuffer(m_connection.shm(), overlay->width, overlay->height);

@@ -290,6 +290,9 @@ Result XdgShell::registerFileType(const FileTypeRegistration& registration)
     const QString entry = applications + "/" + kDesktopFileName;
     if (Result written = writeIfChanged(entry, desktopEntry(registration), changed); !written)
         return written;
+    // The entry of an earlier version would list the program twice.
+    if (QFile::exists(applications + "/" + kFormerDesktopFileName))
+        changed = QFile::remove(applications + "/" + kFormerDesktopFileName) || changed;
     if (cacheIsStale(changed, entry, applications + "/mimeinfo.cache")) {
         if (Result refreshed = refreshCache("update-desktop-database", applications, m_toolTimeoutMs); !refreshed)
             return refreshed;

@@ -19,7 +19,11 @@ class XdgShell final : public Shell {
 public:
     // The names this program uses on the desktop.
     static constexpr const char* kMimeType = "application/x-quorvel";
-    static constexpr const char* kDesktopFileName = "quorvel.desktop";
+    // The desktop entry is named after the program's id, which the desktop
+    // portal finds it by (see identifyToPortal); earlier
+    // versions wrote it under the short name, which is taken away.
+    static constexpr const char* kDesktopFileName = "com.corvane.quorvel.desktop"; // kApplicationId
+    static constexpr const char* kFormerDesktopFileName = "quorvel.desktop";
     static constexpr const char* kMimePackageName = "quorvel.xml";
     static constexpr const char* kApplicationName = "Quorvel";
 
