@@ -154,6 +154,7 @@ void EiPointer::forget(ei_device* device)
     if (device == m_absolute) {
         ei_device_unref(m_absolute);
         m_absolute = nullptr;
+        m_region = nullptr;
         m_absoluteEmulating = false;
     }
     if (device == m_buttons) {
@@ -181,9 +182,23 @@ Result EiPointer::moveTo(int x, int y)
         return ready;
     // A position that no monitor holds would be dropped by the desktop, and
     // the button after it would land wherever the pointer was.
-    if (!ei_device_get_region_at(m_absolute, x, y))
+    ei_region* region = ei_device_get_region_at(m_absolute, x, y);
+    if (!region)
         return Result::failure(kErrorNotSupported, "the position (" + std::to_string(x) + ", " + std::to_string(y) +
                                                        ") is on no screen of the desktop");
+    // KWin (6.1 to 6.3 at least) holds the pointer at the edge between two
+    // monitors until it has been pushed a barrier's width beyond it (100 px,
+    // 2000 px towards a corner) and takes that width off the motion that
+    // crosses, absolute ones included. So a motion onto another monitor (or
+    // the first of a session, from wherever the pointer is) goes to the
+    // middle of that monitor first, which passes the barrier, and then to
+    // the point, which crosses nothing. Elsewhere the detour costs a frame.
+    if (region != m_region) {
+        ei_device_pointer_motion_absolute(m_absolute, ei_region_get_x(region) + ei_region_get_width(region) / 2.0,
+                                          ei_region_get_y(region) + ei_region_get_height(region) / 2.0);
+        ei_device_frame(m_absolute, ei_now(m_ei));
+        m_region = region;
+    }
     ei_device_pointer_motion_absolute(m_absolute, x, y);
     ei_device_frame(m_absolute, ei_now(m_ei));
     return Result::success();

@@ -22,6 +22,7 @@
 
 struct ei;
 struct ei_device;
+struct ei_region;
 struct ei_seat;
 
 namespace platform::portal {
@@ -65,6 +66,7 @@ private:
     ei_device* m_buttons = nullptr;  // the one with the buttons (often the same)
     bool m_absoluteEmulating = false;
     bool m_buttonsEmulating = false;
+    ei_region* m_region = nullptr; // the monitor the pointer was last moved onto
     std::uint32_t m_sequence = 0;
     std::uint64_t m_pongs = 0; // pings answered
     std::vector<unsigned> m_pressed;

@@ -8,6 +8,7 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QThread>
 
 namespace platform::portal {
 namespace {
@@ -134,12 +135,27 @@ void PortalHotKeys::setPressHandler(PressHandler handler)
 
 Result PortalHotKeys::bindAll()
 {
+    // GNOME 48 asks its settings' shortcuts provider, which the first request
+    // starts and which can turn that request away (the response "ended")
+    // before it is ready: once more, then.
+    Result result = bindAllOnce();
+    if (!result && result.error == kErrorNotReady) {
+        QThread::msleep(500);
+        result = bindAllOnce();
+    }
+    if (!result && result.error == kErrorNotReady)
+        result.error = kErrorNotSupported;
+    return result;
+}
+
+Result PortalHotKeys::bindAllOnce()
+{
     // A session binds its shortcuts once; a new set needs a new session.
     closeSession();
     identifyToPortal(m_bus);
     PortalResponse response =
         callPortal(m_bus, kGlobalShortcutsInterface, QStringLiteral("CreateSession"), {},
-                   {{QStringLiteral("session_handle_token"), QStringLiteral("quorvel")}}, kAnswerTimeoutMs);
+                   {{QStringLiteral("session_handle_token"), QStringLiteral("quorvel_shortcuts")}}, kAnswerTimeoutMs);
     if (!response.ok()) {
         const std::uint32_t error =
             response.outcome == PortalResponse::Cancelled ? kErrorCancelled : kErrorNotSupported;
@@ -157,10 +173,15 @@ Result PortalHotKeys::bindAll()
     response = callPortal(m_bus, kGlobalShortcutsInterface, QStringLiteral("BindShortcuts"),
                           {QVariant::fromValue(QDBusObjectPath(m_session)), QVariant::fromValue(shortcuts), QString()},
                           {}, kAnswerTimeoutMs);
-    if (!response.ok()) {
+    // GNOME 48 answers a bind that took with the code of one that ended
+    // otherwise; the shortcuts it lists as bound (which then work) tell.
+    const bool bound = response.ok() || (response.outcome == PortalResponse::Ended &&
+                                         response.results.contains(QStringLiteral("shortcuts")));
+    if (!bound) {
         closeSession();
-        const std::uint32_t error =
-            response.outcome == PortalResponse::Cancelled ? kErrorCancelled : kErrorNotSupported;
+        const std::uint32_t error = response.outcome == PortalResponse::Cancelled ? kErrorCancelled
+                                    : response.outcome == PortalResponse::Ended   ? kErrorNotReady
+                                                                                  : kErrorNotSupported;
         return Result::failure(error, response.describe(kWhat).toStdString());
     }
     return Result::success();

@@ -41,6 +41,7 @@ private:
     };
 
     Result bindAll();
+    Result bindAllOnce();
     void closeSession();
 
     QDBusConnection m_bus;

@@ -130,7 +130,7 @@ Result PortalMouse::openSession(const PortalRoute& route)
 
     PortalResponse response =
         callPortal(m_bus, kRemoteDesktopInterface, QStringLiteral("CreateSession"), {},
-                   {{QStringLiteral("session_handle_token"), QStringLiteral("quorvel")}}, kAnswerTimeoutMs);
+                   {{QStringLiteral("session_handle_token"), QStringLiteral("quorvel_pointer")}}, kAnswerTimeoutMs);
     if (!response.ok())
         return failed(response);
     const QString session = objectPathOf(response.results.value(QStringLiteral("session_handle")));
@@ -362,6 +362,7 @@ void PortalMouse::sessionClosed()
 
 uint PortalMouse::remoteDesktopVersion()
 {
+    identifyToPortal(m_bus);
     if (m_version == 0)
         m_version = readRemoteDesktopVersion();
     return m_version;

@@ -8,6 +8,25 @@
 #include <QDBusVariant>
 
 namespace platform::portal {
+namespace {
+
+// Asked on a connection of its own, which is closed again: the program's own
+// connection must tell the portal who it is before its first call there
+// (see identifyToPortal), and it can do so only once the program's desktop
+// entry has been written at start.
+bool portalOffersShortcuts()
+{
+    const QString name = QStringLiteral("quorvel-shortcuts-probe");
+    bool offers = false;
+    {
+        const QDBusConnection probe = QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
+        offers = PortalHotKeys::isAvailable(probe);
+    }
+    QDBusConnection::disconnectFromBus(name);
+    return offers;
+}
+
+} // namespace
 
 PortalPlatform::PortalPlatform(const QDBusConnection& bus, std::unique_ptr<Platform> session)
     : m_bus(bus), m_session(std::move(session))
@@ -18,7 +37,7 @@ PortalPlatform::PortalPlatform(const QDBusConnection& bus, std::unique_ptr<Platf
     // for; else the portal's global shortcuts where there are any.
     if (kde::KdeHotKeys::isAvailable(bus))
         m_hotKeys = std::make_unique<kde::KdeHotKeys>(bus);
-    else if (PortalHotKeys::isAvailable(bus))
+    else if (portalOffersShortcuts())
         m_hotKeys = std::make_unique<PortalHotKeys>(bus);
 }
 
@@ -52,6 +71,7 @@ std::string PortalPlatform::clickPath()
 
 Result PortalPlatform::check()
 {
+    identifyToPortal(m_bus);
     if (!offersPointer(m_bus))
         return Result::failure(kErrorNotSupported,
                                "the desktop portal (org.freedesktop.portal.RemoteDesktop) cannot move the pointer");

@@ -50,8 +50,9 @@ PortalResponse callPortal(const QDBusConnection& bus, const QString& interface, 
                           const QVariantList& arguments, QVariantMap options, int timeoutMs);
 
 // Tells the portal on `bus` which installed program this is (its desktop
-// entry's id), once per connection and before the first call that needs to
-// know it. A program that is not sandboxed is otherwise anonymous to the
+// entry's id), once per connection and before any other call of that
+// connection to the portal, property reads included: the portal takes the
+// program for an anonymous one from its first call on. A program that is not sandboxed is otherwise anonymous to the
 // portal: GNOME 48 binds no global shortcuts for it, and the desktops keep
 // its permissions under an empty name. Portals before 1.20 have no such
 // registry; nothing is told them.
