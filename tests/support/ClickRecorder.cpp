@@ -22,10 +22,11 @@ bool ClickRecorder::start()
 bool ClickRecorder::start(const Options& options)
 {
     QStringList arguments;
-    if (!options.area.isEmpty()) {
-        const QRect& r = options.area;
+    std::vector<QRect> areas = options.more;
+    if (!options.area.isEmpty())
+        areas.insert(areas.begin(), options.area);
+    for (const QRect& r : areas)
         arguments << "--geometry" << QString("%1x%2+%3+%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
-    }
     if (options.keys)
         arguments << "--keys";
     if (options.realtime)

@@ -4,7 +4,7 @@
 // The recorder maps an override-redirect window over the whole screen or a
 // given rectangle, on top of everything mapped before it, and reports the
 // button presses and releases that land on it (and, when asked, the keys it
-// receives with the focus). Place the rectangle so that it covers only what
+// receives with the focus). Place the rectangles so that they cover only what
 // the test clicks on and nothing it needs to see.
 #pragma once
 
@@ -23,9 +23,10 @@ namespace quorvel::test {
 class ClickRecorder {
 public:
     struct Options {
-        QRect area;        // empty: the whole screen
-        bool keys = false; // also take the focus and report keys
-        bool realtime = false; // ask for real-time scheduling (for timing)
+        QRect area;              // empty: the whole screen, unless `more` has some
+        std::vector<QRect> more; // further rectangles, in one stream of events
+        bool keys = false;       // also take the focus and report keys
+        bool realtime = false;   // ask for real-time scheduling (for timing)
         int readyTimeoutMs = 5000;
         QString program; // empty: defaultProgram()
     };
@@ -39,7 +40,7 @@ public:
     // else beside the running test.
     static QString defaultProgram();
 
-    // Starts the recorder and waits until its window is mapped. False (see
+    // Starts the recorder and waits until its windows are mapped. False (see
     // errorString) when it failed or did not report "ready" in time.
     bool start();
     bool start(const Options& options);

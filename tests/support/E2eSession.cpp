@@ -1,6 +1,7 @@
 #include "support/E2eSession.h"
 
 #include "files/SequenceCodec.h"
+#include "platform/portal/EiPointer.h"
 #include "support/Desktop.h"
 
 #include <QDir>
@@ -31,6 +32,24 @@ CClickEntry clickAt(int x, int y, std::uint32_t delay)
     e.m_cursorBack = 0;
     e.m_serial = 0;
     return e;
+}
+
+QString portalClickLine(uint version)
+{
+    return version >= 2 && platform::portal::EiPointer::available()
+               ? QStringLiteral("quorvel: clicks through the desktop portal's input connection with libei")
+               : QStringLiteral("quorvel: clicks through the desktop portal's Notify calls");
+}
+
+QString wrongClickPath(const QByteArray& standardError, uint version)
+{
+    const QString said = QString::fromLocal8Bit(standardError);
+    if (!said.contains(portalClickLine(version)) || said.contains(QStringLiteral(" instead")))
+        return QStringLiteral("expected \"%1\" (portal version %2), the program said: %3")
+            .arg(portalClickLine(version))
+            .arg(version)
+            .arg(said);
+    return QString();
 }
 
 QStringList savedRows(const QString& path)

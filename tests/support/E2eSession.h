@@ -28,6 +28,16 @@ CClickEntry clickAt(int x, int y, std::uint32_t delay);
 // be read.
 QStringList savedRows(const QString& path);
 
+// The line the program writes on its standard error at start, naming how it
+// clicks through a RemoteDesktop portal of `version`: libei from version 2
+// on when this build has it, else the portal's Notify calls. A test that
+// finds another line (or the line of the fallback to the Notify calls) was
+// passed by another path than the one it means to test.
+QString portalClickLine(uint version);
+// Whether the program's standard error shows that it clicked by the
+// portal path it should have, and by no other; else why not.
+QString wrongClickPath(const QByteArray& standardError, uint version);
+
 // Points of the main window from dialog units, the way the window is laid
 // out (its client area is 420 x 315 units).
 class WindowPoints {

@@ -3,8 +3,6 @@
 #include "support/SessionProcesses.h"
 
 #include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusMessage>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -50,11 +48,10 @@ QString GnomeSession::missingPrograms()
     return missing.isEmpty() ? QString() : "not installed: " + missing.join(", ");
 }
 
-GnomeSession::GnomeSession()
+GnomeSession::GnomeSession(const Options& options)
 {
-    if (!start()) {
+    if (!start(options))
         stop();
-    }
 }
 
 GnomeSession::~GnomeSession()
@@ -71,7 +68,7 @@ void GnomeSession::stop()
     endProcessesOfSession(m_runtime.path());
 }
 
-bool GnomeSession::start()
+bool GnomeSession::start(const Options& options)
 {
     if (geteuid() == 0) {
         m_error = "Xwayland refuses root's clients; register the test UNPRIVILEGED";
@@ -85,8 +82,8 @@ bool GnomeSession::start()
         m_error = "no temporary folder for the session";
         return false;
     }
-    if (!m_bus.start()) {
-        m_error = "no session bus: " + m_bus.errorString();
+    if (!m_bus.start() || (options.shell && !m_systemBus.start(false))) {
+        m_error = "no session bus: " + m_bus.errorString() + m_systemBus.errorString();
         return false;
     }
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -95,6 +92,8 @@ bool GnomeSession::start()
     environment.insert("XDG_SESSION_TYPE", "wayland");
     environment.remove("DISPLAY");
     environment.remove("WAYLAND_DISPLAY");
+    if (options.shell)
+        environment.insert("DBUS_SYSTEM_BUS_ADDRESS", m_systemBus.address());
     for (BoundedProcess* p : {&m_pipewire, &m_wireplumber, &m_mutter}) {
         p->setEnvironment(environment);
         p->discardStandardOutput();
@@ -106,7 +105,8 @@ bool GnomeSession::start()
     const QString socket = m_runtime.path() + "/pipewire-0";
     if (!m_pipewire.start("pipewire", {}) || !waitUntil([&] { return QFile::exists(socket); }, m_pipewire, deadline) ||
         !m_wireplumber.start("wireplumber", {}) ||
-        !m_mutter.start("mutter", {"--headless", "--wayland", "--virtual-monitor", "1280x1024"})) {
+        !m_mutter.start(options.shell ? "gnome-shell" : "mutter",
+                        {"--headless", "--wayland", "--virtual-monitor", "1280x1024"})) {
         m_error = "cannot start the stack: " + log();
         return false;
     }
@@ -141,14 +141,10 @@ bool GnomeSession::start()
         m_error = exported.describe();
         return false;
     }
-    QDBusConnection bus = QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("gnome-session-start"));
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop", "org.freedesktop.DBus.Properties", "Get");
-    get.setArguments({"org.freedesktop.portal.RemoteDesktop", "version"});
-    const QDBusMessage reply = bus.call(get, QDBus::Block, std::max<qint64>(deadline.remainingTime(), 1));
-    QDBusConnection::disconnectFromBus(QStringLiteral("gnome-session-start"));
-    if (reply.type() != QDBusMessage::ReplyMessage) {
-        m_error = "the portal did not answer: " + reply.errorMessage();
+    m_remoteDesktopVersion =
+        m_bus.portalVersion("org.freedesktop.portal.RemoteDesktop", static_cast<int>(deadline.remainingTime()));
+    if (m_remoteDesktopVersion == 0) {
+        m_error = m_bus.errorString();
         return false;
     }
     return true;

@@ -1,8 +1,10 @@
 // A private headless GNOME stack for one test: mutter (a Wayland display
 // server of 1280 x 1024 with Xwayland), PipeWire and WirePlumber, on a
 // session bus of its own, where xdg-desktop-portal and
-// xdg-desktop-portal-gnome start by D-Bus activation as on a desktop.
-// Started and ended with the object; every wait bounded.
+// xdg-desktop-portal-gnome start by D-Bus activation as on a desktop. With
+// the shell, GNOME Shell runs instead of bare mutter (GNOME's global
+// shortcuts need it), with a stand-in system bus, since it will not start
+// without one. Started and ended with the object; every wait bounded.
 //
 // Mutter runs as an ordinary user (tests registered UNPRIVILEGED run as
 // "nobody" when ctest runs as root); the session has its own
@@ -27,8 +29,13 @@ public:
     // it can): a test skips with this reason.
     static QString missingPrograms();
 
+    struct Options {
+        bool shell = false; // GNOME Shell rather than bare mutter
+    };
+
     // Starts the stack and waits until the portal answers.
-    GnomeSession();
+    explicit GnomeSession(const Options& options);
+    GnomeSession() : GnomeSession(Options()) {}
     ~GnomeSession();
     GnomeSession(const GnomeSession&) = delete;
     GnomeSession& operator=(const GnomeSession&) = delete;
@@ -40,6 +47,11 @@ public:
     QString busAddress() const { return m_bus.address(); }
     QString xDisplay() const { return m_xDisplay; } // Xwayland's, ":1" or another
     QString xAuthority() const { return m_xAuthority; }
+    // The RemoteDesktop portal's version: 1 on GNOME 43, 2 on GNOME 46 and
+    // later, which remember the user's answer and hand out libei.
+    uint remoteDesktopVersion() const { return m_remoteDesktopVersion; }
+    // The GlobalShortcuts portal's version, 0 where there is none (GNOME 43).
+    uint globalShortcutsVersion() { return m_bus.portalVersion("org.freedesktop.portal.GlobalShortcuts", 10000); }
 
     // Makes the programs this process starts from now on clients of the
     // session (WAYLAND_DISPLAY, XDG_RUNTIME_DIR, XDG_CURRENT_DESKTOP=GNOME),
@@ -60,10 +72,11 @@ public:
     QString log() const;
 
 private:
-    bool start();
+    bool start(const Options& options);
     void stop();
 
     SessionBus m_bus;
+    SessionBus m_systemBus;
     QTemporaryDir m_runtime;
     QTemporaryFile m_log;
     BoundedProcess m_pipewire;
@@ -71,6 +84,7 @@ private:
     BoundedProcess m_mutter;
     QString m_xDisplay;
     QString m_xAuthority;
+    uint m_remoteDesktopVersion = 0;
     QString m_error;
 };
 

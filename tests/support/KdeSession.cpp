@@ -3,6 +3,9 @@
 #include "support/SessionProcesses.h"
 
 #include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -64,13 +67,27 @@ bool KdeSession::start(const Options& options)
         return false;
     }
 
+    // The bus has the session's variables before KWin starts: KWin 6 starts
+    // the portal during its own start-up, which then offers what the
+    // desktop it was started for offers, and finds a program's
+    // X-KDE-Wayland-Interfaces only with Plasma's menu prefix.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_RUNTIME_DIR", m_runtime.path());
     environment.insert("XDG_CURRENT_DESKTOP", "KDE");
+    environment.insert("XDG_MENU_PREFIX", "plasma-");
     environment.insert("XDG_SESSION_TYPE", "wayland");
+    environment.insert("WAYLAND_DISPLAY", waylandDisplay());
     environment.remove("DISPLAY");
-    environment.remove("WAYLAND_DISPLAY");
     environment.remove("QT_QPA_PLATFORM");
+    QStringList activation;
+    for (const char* name : {"WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP", "XDG_MENU_PREFIX", "XDG_SESSION_TYPE",
+                             "XDG_RUNTIME_DIR", "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+        activation << QStringLiteral("%1=%2").arg(name, environment.value(name));
+    if (!runBounded("dbus-update-activation-environment", activation, 10000).succeeded()) {
+        m_error = "cannot give the bus the session's environment";
+        return false;
+    }
+    environment.remove("WAYLAND_DISPLAY");
     for (BoundedProcess* p : {&m_pipewire, &m_wireplumber, &m_kwin}) {
         p->setEnvironment(environment);
         p->discardStandardOutput();
@@ -93,13 +110,12 @@ bool KdeSession::start(const Options& options)
         if (file.open(QIODevice::ReadOnly))
             m_xDisplay = QString::fromUtf8(file.readAll()).trimmed();
         exportEnvironment();
-        // The portals, started later by the bus, get the session.
-        ready = !m_xDisplay.isEmpty() &&
-                runBounded("dbus-update-activation-environment",
-                           {"WAYLAND_DISPLAY", "DISPLAY", "XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE", "XDG_RUNTIME_DIR",
-                            "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"},
-                           10000)
-                    .succeeded();
+        ready =
+            !m_xDisplay.isEmpty() && runBounded("dbus-update-activation-environment", {"DISPLAY"}, 10000).succeeded();
+        if (ready)
+            m_remoteDesktopVersion =
+                m_bus.portalVersion("org.freedesktop.portal.RemoteDesktop", static_cast<int>(deadline.remainingTime()));
+        ready = ready && m_remoteDesktopVersion > 0;
     }
     if (!ready) {
         m_error = "KWin did not become ready within " + QString::number(options.startTimeoutMs) +
@@ -141,7 +157,61 @@ void KdeSession::exportEnvironment() const
     qputenv("DISPLAY", m_xDisplay.toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", runtimeDir().toLocal8Bit());
     qputenv("XDG_CURRENT_DESKTOP", "KDE");
+    qputenv("XDG_MENU_PREFIX", "plasma-");
     qputenv("XDG_SESSION_TYPE", "wayland");
+}
+
+bool KdeSession::answerRemoteControlDialog(int timeoutMs)
+{
+    // KWin's window runner finds windows by their caption, and activating
+    // one raises it and gives it the keyboard.
+    const QString name = QStringLiteral("kde-dialog");
+    bool answered = false;
+    {
+        const QDBusConnection bus = QDBusConnection::connectToBus(m_bus.address(), name);
+        const auto dialog = [&bus]() -> QString {
+            QDBusMessage match =
+                QDBusMessage::createMethodCall("org.kde.KWin", "/WindowsRunner", "org.kde.krunner1", "Match");
+            match.setArguments({QStringLiteral("Remote control requested")});
+            const QDBusMessage reply = bus.call(match, QDBus::Block, 2000);
+            if (reply.arguments().isEmpty())
+                return QString();
+            const QDBusArgument matches = reply.arguments().constFirst().value<QDBusArgument>();
+            QString id;
+            matches.beginArray();
+            while (!matches.atEnd()) {
+                // (id, text, icon, type, relevance, properties): the first
+                // two are wanted.
+                QString matchId, text;
+                matches.beginStructure();
+                matches >> matchId >> text;
+                matches.endStructure();
+                if (text == QLatin1String("Remote control requested"))
+                    id = matchId;
+            }
+            matches.endArray();
+            return id;
+        };
+        const QDeadlineTimer deadline(timeoutMs);
+        QString id;
+        while (!deadline.hasExpired() && (id = dialog()).isEmpty())
+            QThread::msleep(100);
+        while (!id.isEmpty() && !deadline.hasExpired()) {
+            QDBusMessage run =
+                QDBusMessage::createMethodCall("org.kde.KWin", "/WindowsRunner", "org.kde.krunner1", "Run");
+            run.setArguments({id, QString()});
+            bus.call(run, QDBus::Block, 2000);
+            QThread::msleep(200);
+            pressKeys({"28"});
+            for (int i = 0; i < 10 && !(id = dialog()).isEmpty(); ++i)
+                QThread::msleep(100);
+        }
+        answered = id.isEmpty() && !deadline.hasExpired();
+    }
+    QDBusConnection::disconnectFromBus(name);
+    if (!answered)
+        m_error = QStringLiteral("no \"Remote control requested\" dialog answered within %1 ms").arg(timeoutMs);
+    return answered;
 }
 
 void KdeSession::stop()

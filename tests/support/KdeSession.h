@@ -48,8 +48,18 @@ public:
 
     // Presses chords of Linux key codes through KWin's fake input
     // (tests/e2e/tools/kwinfakekey), so that KWin handles them as a
-    // keyboard's: {"29+56+31"} is Ctrl+Alt+S, {"4", "11"} types "30".
+    // keyboard's: {"29+56+31"} is Ctrl+Alt+S, {"4", "11"} types "30";
+    // "@X,Y" moves the pointer there.
     bool pressKeys(const QStringList& chords) const;
+
+    // The RemoteDesktop portal's version: 1 on Plasma 5.27, 2 on Plasma 6,
+    // which asks the user ("Remote control requested") and remembers.
+    uint remoteDesktopVersion() const { return m_remoteDesktopVersion; }
+    // Waits at most `timeoutMs` for the portal's "Remote control requested"
+    // dialog, found by its caption among KWin's windows, raises it and
+    // answers it with Return (Share), as a person at the keyboard would;
+    // true once it has gone.
+    bool answerRemoteControlDialog(int timeoutMs);
 
     // Ends KWin and the bus (the destructor does it otherwise).
     void stop();
@@ -66,6 +76,7 @@ private:
     BoundedProcess m_wireplumber;
     BoundedProcess m_kwin;
     QString m_xDisplay;
+    uint m_remoteDesktopVersion = 0;
     QString m_error;
 };
 

@@ -3,9 +3,12 @@
 #include "support/BoundedProcess.h"
 #include "support/GnomeSession.h"
 
+#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,37 +24,56 @@ bool isShareBlue(QRgb c)
     return qRed(c) < 110 && qGreen(c) > 110 && qGreen(c) < 170 && qBlue(c) > 200;
 }
 
+// The pale accent of a button that cannot be pressed yet (GNOME 48's Share,
+// until remote interaction is switched on), about (151, 191, 239).
+bool isPaleBlue(QRgb c)
+{
+    return qRed(c) > 135 && qRed(c) < 170 && qGreen(c) > 175 && qGreen(c) < 210 && qBlue(c) > 225;
+}
+
 } // namespace
+
+std::optional<QRect> findBlueButton(const QImage& frame, bool orPale)
+{
+    // The topmost blue of a button's size, in the dialog's header bar.
+    QRect button;
+    for (int y = 0; y < frame.height() && (button.isEmpty() || y < button.top() + 60); ++y)
+        for (int x = 0; x < frame.width(); ++x)
+            if (isShareBlue(frame.pixel(x, y)) || (orPale && isPaleBlue(frame.pixel(x, y))))
+                button |= QRect(x, y, 1, 1);
+    if (button.width() < 40 || button.height() < 20)
+        return std::nullopt;
+    return button;
+}
 
 std::optional<ShareDialog> findShareDialog(const QImage& frame)
 {
-    // The topmost blue is the Share button, in the dialog's header bar.
     ShareDialog d;
-    for (int y = 0; y < frame.height() && (d.share.isEmpty() || y < d.share.top() + 60); ++y)
-        for (int x = 0; x < frame.width(); ++x)
-            if (isShareBlue(frame.pixel(x, y)))
-                d.share |= QRect(x, y, 1, 1);
-    if (d.share.width() < 40 || d.share.height() < 20)
+    const std::optional<QRect> share = findBlueButton(frame, true);
+    if (!share)
         return std::nullopt;
-    // The switch lies under it, past the list of monitors, near the dialog's
-    // right edge: its trough is light grey (off) or blue (on).
+    d.share = *share;
+    // The switch lies under it near the dialog's right edge, past the list
+    // of monitors on GNOME 43 (about 200 px down), above it on GNOME 48
+    // (105-130 px down): its trough is light grey (off) or blue (on).
     // The edges of the list of monitors and of the switch's card reach
     // further left than the search; the switch's rows do not.
     QRect grey;
     QRect blue;
-    for (int y = d.share.bottom() + 120; y < std::min(frame.height(), d.share.bottom() + 320); ++y) {
+    const int left = std::max(0, d.share.left() - 60);
+    for (int y = d.share.bottom() + 60; y < std::min(frame.height(), d.share.bottom() + 320); ++y) {
         QRect greyRow;
         QRect blueRow;
-        for (int x = d.share.left() - 20; x <= d.share.right(); ++x) {
+        for (int x = left; x <= d.share.right(); ++x) {
             const QRgb c = frame.pixel(x, y);
+            const int lightest = std::max({qRed(c), qGreen(c), qBlue(c)});
+            const int darkest = std::min({qRed(c), qGreen(c), qBlue(c)});
             if (isShareBlue(c))
                 blueRow |= QRect(x, y, 1, 1);
-            else if (qRed(c) == qGreen(c) && qGreen(c) == qBlue(c) && std::abs(qRed(c) - 225) <= 3)
+            else if (lightest - darkest <= 2 && std::abs(darkest - 224) <= 3)
                 greyRow |= QRect(x, y, 1, 1);
         }
-        const auto isSwitchRow = [&](const QRect& row) {
-            return row.width() >= 10 && row.left() > d.share.left() - 20;
-        };
+        const auto isSwitchRow = [&](const QRect& row) { return row.width() >= 10 && row.left() > left; };
         if (isSwitchRow(greyRow))
             grey |= greyRow;
         if (isSwitchRow(blueRow))
@@ -71,10 +93,9 @@ MutterRemote::MutterRemote(const GnomeSession& session)
 
 MutterRemote::~MutterRemote()
 {
+    // The screen cast ends with its remote desktop session.
     if (!m_remoteDesktop.isEmpty())
         call(m_remoteDesktop, "org.gnome.Mutter.RemoteDesktop.Session", "Stop", {});
-    if (!m_screenCast.isEmpty())
-        call(m_screenCast, "org.gnome.Mutter.ScreenCast.Session", "Stop", {});
     QDBusConnection::disconnectFromBus(QStringLiteral("mutter-remote"));
 }
 
@@ -96,32 +117,54 @@ bool MutterRemote::call(const QString& path, const QString& interface, const QSt
 
 bool MutterRemote::start()
 {
+    // A screen cast of the remote desktop session's own, so that the pointer
+    // is placed in its stream rather than pushed from a corner (GNOME
+    // Shell's top left corner opens the overview).
     QVariant path;
-    if (!call("/org/gnome/Mutter/ScreenCast", "org.gnome.Mutter.ScreenCast", "CreateSession", {QVariantMap()}, &path))
+    if (!call("/org/gnome/Mutter/RemoteDesktop", "org.gnome.Mutter.RemoteDesktop", "CreateSession", {}, &path))
+        return false;
+    m_remoteDesktop = path.value<QDBusObjectPath>().path();
+    QDBusMessage get = QDBusMessage::createMethodCall(kService.arg("RemoteDesktop"), m_remoteDesktop,
+                                                      "org.freedesktop.DBus.Properties", "Get");
+    get.setArguments({"org.gnome.Mutter.RemoteDesktop.Session", "SessionId"});
+    const QDBusMessage id = m_bus.call(get, QDBus::Block, 10000);
+    if (id.arguments().isEmpty()) {
+        m_error = "no remote desktop session id: " + id.errorMessage();
+        return false;
+    }
+    const QVariantMap linked{
+        {"remote-desktop-session-id", id.arguments().constFirst().value<QDBusVariant>().variant()}};
+    if (!call("/org/gnome/Mutter/ScreenCast", "org.gnome.Mutter.ScreenCast", "CreateSession", {linked}, &path))
         return false;
     m_screenCast = path.value<QDBusObjectPath>().path();
     // The primary monitor (an empty connector name).
     if (!call(m_screenCast, "org.gnome.Mutter.ScreenCast.Session", "RecordMonitor", {QString(), QVariantMap()}, &path))
         return false;
-    m_bus.connect(kService.arg("ScreenCast"), path.value<QDBusObjectPath>().path(),
-                  "org.gnome.Mutter.ScreenCast.Stream", "PipeWireStreamAdded", this, SLOT(streamAdded(uint)));
-    if (!call(m_screenCast, "org.gnome.Mutter.ScreenCast.Session", "Start", {}))
-        return false;
-    if (!call("/org/gnome/Mutter/RemoteDesktop", "org.gnome.Mutter.RemoteDesktop", "CreateSession", {}, &path))
-        return false;
-    m_remoteDesktop = path.value<QDBusObjectPath>().path();
+    m_stream = path.value<QDBusObjectPath>().path();
+    m_bus.connect(kService.arg("ScreenCast"), m_stream, "org.gnome.Mutter.ScreenCast.Stream", "PipeWireStreamAdded",
+                  this, SLOT(streamAdded(uint)));
     if (!call(m_remoteDesktop, "org.gnome.Mutter.RemoteDesktop.Session", "Start", {}))
         return false;
     if (!QTest::qWaitFor([this] { return m_node != 0; }, 10000)) {
         m_error = "mutter gave no PipeWire stream of the screen";
         return false;
     }
-    return true;
+    // Mutter drops the first button of a new remote desktop session (GNOME
+    // 48), so a click where nothing is goes first.
+    return click(QPoint(640, 1023));
 }
 
 void MutterRemote::streamAdded(uint node)
 {
     m_node = node;
+}
+
+QString MutterRemote::keepLastFrame() const
+{
+    // Left for whoever reads the failure: what the screen showed last.
+    const QString path =
+        QStringLiteral("%1/quorvel-screen-%2.png").arg(QDir::tempPath()).arg(QCoreApplication::applicationPid());
+    return m_lastFrame.save(path) ? QStringLiteral(" (the screen last showed %1)").arg(path) : QString();
 }
 
 std::optional<QImage> MutterRemote::frame()
@@ -138,45 +181,91 @@ std::optional<QImage> MutterRemote::frame()
         m_error = "no frame: " + out.describe();
         return std::nullopt;
     }
+    m_lastFrame = image;
     return image;
+}
+
+bool MutterRemote::moveTo(const QPoint& p)
+{
+    return call(m_remoteDesktop, "org.gnome.Mutter.RemoteDesktop.Session", "NotifyPointerMotionAbsolute",
+                {m_stream, double(p.x()), double(p.y())});
 }
 
 bool MutterRemote::click(const QPoint& p)
 {
     const QString session = "org.gnome.Mutter.RemoteDesktop.Session";
-    // Into the top-left corner, then by the point's coordinates.
-    return call(m_remoteDesktop, session, "NotifyPointerMotionRelative", {-100000.0, -100000.0}) &&
-           call(m_remoteDesktop, session, "NotifyPointerMotionRelative", {double(p.x()), double(p.y())}) &&
-           (QTest::qWait(150), true) && call(m_remoteDesktop, session, "NotifyPointerButton", {kButtonLeft, true}) &&
+    return moveTo(p) && (QTest::qWait(150), true) &&
+           call(m_remoteDesktop, session, "NotifyPointerButton", {kButtonLeft, true}) &&
            call(m_remoteDesktop, session, "NotifyPointerButton", {kButtonLeft, false});
+}
+
+bool MutterRemote::pressKeys(const QList<uint>& keys)
+{
+    const QString session = "org.gnome.Mutter.RemoteDesktop.Session";
+    for (uint key : keys)
+        if (!call(m_remoteDesktop, session, "NotifyKeyboardKeycode", {key, true}))
+            return false;
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key)
+        if (!call(m_remoteDesktop, session, "NotifyKeyboardKeycode", {*key, false}))
+            return false;
+    return true;
 }
 
 bool MutterRemote::answerShareDialog(int timeoutMs)
 {
     // Acts only on what two frames in a row show alike, so not on a dialog
-    // that is still appearing or a switch that is still moving.
+    // that is still appearing or a switch that is still moving, and is done
+    // once the dialog has gone after Share.
     const QDeadlineTimer deadline(timeoutMs);
     std::optional<ShareDialog> before;
+    bool shared = false;
     while (!deadline.hasExpired()) {
         const std::optional<QImage> image = frame();
         if (!image)
             return false;
         const std::optional<ShareDialog> seen = findShareDialog(*image);
+        if (shared && !seen && !before)
+            return true;
         const bool steady = seen && before && seen->share == before->share &&
                             seen->remoteSwitch == before->remoteSwitch && seen->switchOn == before->switchOn;
         before = seen;
         if (!steady)
             continue;
-        if (!seen->switchOn) {
-            if (!click(seen->remoteSwitch.center()))
-                return false;
-            before.reset();
-            continue;
-        }
-        return click(seen->share.center());
+        if (!click(seen->switchOn ? seen->share.center() : seen->remoteSwitch.center()))
+            return false;
+        shared = seen->switchOn;
+        before.reset();
     }
     m_error =
-        QStringLiteral("no \"Remote desktop\" dialog with remote interaction switched on within %1 ms").arg(timeoutMs);
+        QStringLiteral("no \"Remote desktop\" dialog with remote interaction switched on within %1 ms").arg(timeoutMs) +
+        keepLastFrame();
+    return false;
+}
+
+bool MutterRemote::answerShortcutsDialog(int timeoutMs)
+{
+    // As the share dialog: on what two frames show alike, until it has gone.
+    const QDeadlineTimer deadline(timeoutMs);
+    std::optional<QRect> before;
+    bool added = false;
+    while (!deadline.hasExpired()) {
+        const std::optional<QImage> image = frame();
+        if (!image)
+            return false;
+        const std::optional<QRect> seen = findBlueButton(*image, false);
+        if (added && !seen && !before)
+            return true;
+        const bool steady = seen && before && *seen == *before;
+        before = seen;
+        if (!steady)
+            continue;
+        if (!click(seen->center()))
+            return false;
+        added = true;
+        before.reset();
+    }
+    m_error =
+        QStringLiteral("no \"Add Keyboard Shortcuts\" dialog answered within %1 ms").arg(timeoutMs) + keepLastFrame();
     return false;
 }
 

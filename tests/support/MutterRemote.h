@@ -7,6 +7,8 @@
 // With them it answers xdg-desktop-portal-gnome's "Remote desktop" dialog:
 // it finds the dialog in a frame, switches "Allow remote interaction" on
 // and presses Share. Keys sent through mutter do not reach that dialog.
+// And GNOME Settings' "Add Keyboard Shortcuts" dialog of the global
+// shortcuts portal: it presses Add.
 #pragma once
 
 #include <QDBusConnection>
@@ -31,6 +33,9 @@ struct ShareDialog {
     bool switchOn = false;
 };
 std::optional<ShareDialog> findShareDialog(const QImage& frame);
+// The topmost blue button (Adwaita's accent) of a frame: Share, or Add; with
+// `orPale`, one that cannot be pressed yet too.
+std::optional<QRect> findBlueButton(const QImage& frame, bool orPale);
 
 class MutterRemote final : public QObject {
     Q_OBJECT
@@ -44,17 +49,27 @@ public:
 
     // A frame of the screen; nothing when none came in time.
     std::optional<QImage> frame();
+    // Moves the pointer to `p`.
+    bool moveTo(const QPoint& p);
     // Moves the pointer to `p` and clicks the left button there.
     bool click(const QPoint& p);
+    // Presses Linux key codes in order and releases them in reverse order,
+    // as a keyboard's chord (29, 56, 25: Ctrl+Alt+P).
+    bool pressKeys(const QList<uint>& keys);
 
-    // Waits at most `timeoutMs` for the portal's dialog, switches remote
-    // interaction on and presses Share.
+    // Waits at most `timeoutMs` for the portal's dialog (of GNOME 43 or 48),
+    // switches remote interaction on, presses Share and waits until the
+    // dialog has gone.
     bool answerShareDialog(int timeoutMs);
+    // Waits at most `timeoutMs` for the dialog that confirms global
+    // shortcuts, presses its Add button and waits until it has gone.
+    bool answerShortcutsDialog(int timeoutMs);
 
 private slots:
     void streamAdded(uint node);
 
 private:
+    QString keepLastFrame() const;
     bool call(const QString& path, const QString& interface, const QString& method, const QVariantList& arguments,
               QVariant* result = nullptr);
 
@@ -62,7 +77,9 @@ private:
     QDBusConnection m_bus;
     QString m_screenCast;
     QString m_remoteDesktop;
+    QString m_stream;
     uint m_node = 0;
+    QImage m_lastFrame;
     QString m_error;
 };
 

@@ -20,15 +20,24 @@ public:
     SessionBus(const SessionBus&) = delete;
     SessionBus& operator=(const SessionBus&) = delete;
 
-    // Starts the bus and waits (bounded) for its address.
-    bool start();
+    // Starts the bus and waits (bounded) for its address. Unless `session`
+    // is false (a stand-in system bus), this process's programs use it as
+    // their session bus from then on.
+    bool start(bool session = true);
     QString errorString() const { return m_error; }
     QString address() const { return m_address; }
+
+    // The `version` of a desktop portal's interface on this bus (such as
+    // "org.freedesktop.portal.RemoteDesktop"), waiting at most `timeoutMs`,
+    // since the call may start the portal; 0 when nothing answered (see
+    // errorString).
+    uint portalVersion(const QString& interface, int timeoutMs);
 
 private:
     QTemporaryDir m_dir;
     BoundedProcess m_process;
     QString m_address;
+    bool m_exported = false;
     QByteArray m_previousAddress;
     QString m_error;
 };

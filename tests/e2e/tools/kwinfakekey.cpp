@@ -6,7 +6,7 @@
 //
 // A chord is Linux key codes joined by '+' (29+56+31: Ctrl+Alt+S): its keys
 // are pressed in order and released in reverse order, then the next chord
-// comes (4 11 11 types "300"). KWin offers the protocol only to
+// comes (4 11 11 types "300"). "@X,Y" moves the pointer to (X, Y) instead. KWin offers the protocol only to
 // a program whose desktop entry lists it in X-KDE-Wayland-Interfaces. Exits
 // 0 once KWin has taken the keys, 1 when it has no such protocol for us.
 #include "fake-input-client-protocol.h"
@@ -55,6 +55,14 @@ int main(int argc, char** argv)
     }
     org_kde_kwin_fake_input_authenticate(g_input, "kwinfakekey", "end-to-end tests");
     for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] == '@') {
+            char* y = nullptr;
+            const double x = std::strtod(argv[i] + 1, &y);
+            org_kde_kwin_fake_input_pointer_motion_absolute(g_input, wl_fixed_from_double(x),
+                                                            wl_fixed_from_double(std::strtod(y + 1, nullptr)));
+            wl_display_roundtrip(display);
+            continue;
+        }
         std::vector<uint32_t> keys;
         std::istringstream chord(argv[i]);
         for (std::string code; std::getline(chord, code, '+');)

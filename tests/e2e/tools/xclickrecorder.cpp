@@ -1,11 +1,11 @@
 // xclickrecorder: an X client that records the pointer buttons pressed on
 // it, for end-to-end tests and the click timing benchmark.
 //
-//   xclickrecorder [--geometry WIDTHxHEIGHT+X+Y] [--keys] [--realtime]
+//   xclickrecorder [--geometry WIDTHxHEIGHT+X+Y]... [--keys] [--realtime]
 //
 // Maps an override-redirect window (no window manager moves or decorates it)
-// over the whole screen or the given rectangle, raised above everything
-// mapped so far, and prints "ready" once the server has mapped it. Then one
+// over the whole screen or each given rectangle, raised above everything
+// mapped so far, and prints "ready" once the server has mapped them. Then one
 // line per event:
 //
 //   press|release <button> <root_x> <root_y> <server_time_ms> [sent] us=<arrival>
@@ -36,6 +36,7 @@
 #include <sched.h>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -48,12 +49,15 @@ void onSignal(int)
     (void)written;
 }
 
-struct Options {
-    bool hasGeometry = false;
+struct Area {
     int x = 0;
     int y = 0;
     unsigned int width = 0;
     unsigned int height = 0;
+};
+
+struct Options {
+    std::vector<Area> areas; // none: the whole screen
     bool keys = false;
     bool realtime = false;
 };
@@ -66,11 +70,12 @@ bool parseArguments(int argc, char** argv, Options& options)
         } else if (std::strcmp(argv[i], "--realtime") == 0) {
             options.realtime = true;
         } else if (std::strcmp(argv[i], "--geometry") == 0 && i + 1 < argc) {
-            const int flags = XParseGeometry(argv[++i], &options.x, &options.y, &options.width, &options.height);
-            if ((flags & (WidthValue | HeightValue)) != (WidthValue | HeightValue) || options.width == 0 ||
-                options.height == 0)
+            Area area;
+            const int flags = XParseGeometry(argv[++i], &area.x, &area.y, &area.width, &area.height);
+            if ((flags & (WidthValue | HeightValue)) != (WidthValue | HeightValue) || area.width == 0 ||
+                area.height == 0)
                 return false;
-            options.hasGeometry = true;
+            options.areas.push_back(area);
         } else {
             return false;
         }
@@ -135,7 +140,7 @@ int main(int argc, char** argv)
 {
     Options options;
     if (!parseArguments(argc, argv, options)) {
-        std::fprintf(stderr, "usage: xclickrecorder [--geometry WIDTHxHEIGHT+X+Y] [--keys] [--realtime]\n");
+        std::fprintf(stderr, "usage: xclickrecorder [--geometry WIDTHxHEIGHT+X+Y]... [--keys] [--realtime]\n");
         return 2;
     }
     if (pipe(g_signalPipe) != 0) {
@@ -156,10 +161,9 @@ int main(int argc, char** argv)
         return 1;
     }
     const int screen = DefaultScreen(display);
-    if (!options.hasGeometry) {
-        options.width = static_cast<unsigned int>(DisplayWidth(display, screen));
-        options.height = static_cast<unsigned int>(DisplayHeight(display, screen));
-    }
+    if (options.areas.empty())
+        options.areas.push_back({0, 0, static_cast<unsigned int>(DisplayWidth(display, screen)),
+                                 static_cast<unsigned int>(DisplayHeight(display, screen))});
 
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
@@ -167,29 +171,35 @@ int main(int argc, char** argv)
     attributes.event_mask = ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
     if (options.keys)
         attributes.event_mask |= KeyPressMask | KeyReleaseMask;
-    const Window window = XCreateWindow(display, RootWindow(display, screen), options.x, options.y, options.width,
-                                        options.height, 0, CopyFromParent, InputOutput, CopyFromParent,
-                                        CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
-    XStoreName(display, window, "xclickrecorder");
-    if (!options.keys) {
-        // Typed as a notification, so that a compositor that gives the
-        // keyboard to a clicked override-redirect window (sway with
-        // XWayland) leaves it with the program under test.
-        const Atom type = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
-        const Atom notification = XInternAtom(display, "_NET_WM_WINDOW_TYPE_NOTIFICATION", False);
-        XChangeProperty(display, window, type, XA_ATOM, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(&notification), 1);
+    std::vector<Window> windows;
+    for (const Area& area : options.areas) {
+        const Window window = XCreateWindow(display, RootWindow(display, screen), area.x, area.y, area.width,
+                                            area.height, 0, CopyFromParent, InputOutput, CopyFromParent,
+                                            CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
+        XStoreName(display, window, "xclickrecorder");
+        if (!options.keys) {
+            // Typed as a notification, so that a compositor that gives the
+            // keyboard to a clicked override-redirect window (sway with
+            // XWayland) leaves it with the program under test.
+            const Atom type = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
+            const Atom notification = XInternAtom(display, "_NET_WM_WINDOW_TYPE_NOTIFICATION", False);
+            XChangeProperty(display, window, type, XA_ATOM, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(&notification), 1);
+        }
+        XMapRaised(display, window);
+        windows.push_back(window);
     }
-    XMapRaised(display, window);
 
-    // Ready once the server has mapped the window; the map of an
+    // Ready once the server has mapped the windows; the map of an
     // override-redirect window cannot be held up by a window manager.
     XEvent event;
-    do {
+    for (std::size_t mapped = 0; mapped < windows.size();) {
         XNextEvent(display, &event);
-    } while (event.type != MapNotify);
+        if (event.type == MapNotify)
+            ++mapped;
+    }
     if (options.keys)
-        XSetInputFocus(display, window, RevertToPointerRoot, CurrentTime);
+        XSetInputFocus(display, windows.front(), RevertToPointerRoot, CurrentTime);
     XSync(display, False);
     std::printf("ready\n");
     std::fflush(stdout);
@@ -225,7 +235,8 @@ int main(int argc, char** argv)
         if (fds[0].revents & (POLLHUP | POLLERR))
             running = false;
     }
-    XDestroyWindow(display, window);
+    for (const Window window : windows)
+        XDestroyWindow(display, window);
     XCloseDisplay(display);
     return 0;
 }
