@@ -35,25 +35,19 @@ KdeSession::Options outputs(int count)
     return options;
 }
 
-// Asks KDE's shortcut service on the session's bus `method` of `object`.
-QVariant askShortcuts(const QString& object, const QString& interface, const QString& method,
-                      const QVariantList& arguments = {})
-{
-    QDBusMessage call = QDBusMessage::createMethodCall("org.kde.kglobalaccel", object, interface, method);
-    call.setArguments(arguments);
-    const QDBusMessage reply =
-        QDBusConnection::connectToBus(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("kde"))
-            .call(call, QDBus::Block, 2000);
-    QDBusConnection::disconnectFromBus(QStringLiteral("kde"));
-    return reply.arguments().value(0);
-}
-
-// The program's action that holds Ctrl+Alt+P in the service.
+// The program's action that holds Ctrl+Alt+P in KDE's shortcut service.
 QString holderOfCtrlAltP()
 {
-    constexpr int kCtrlAltP = 0x0C000000 | 'P'; // Qt::CTRL | Qt::ALT | Qt::Key_P
+    QDBusMessage call =
+        QDBusMessage::createMethodCall("org.kde.kglobalaccel", "/kglobalaccel", "org.kde.KGlobalAccel", "action");
+    call.setArguments({0x0C000000 | 'P'}); // Qt::CTRL | Qt::ALT | Qt::Key_P
     const QStringList action =
-        askShortcuts("/kglobalaccel", "org.kde.KGlobalAccel", "action", {kCtrlAltP}).toStringList();
+        QDBusConnection::connectToBus(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("kde"))
+            .call(call, QDBus::Block, 2000)
+            .arguments()
+            .value(0)
+            .toStringList();
+    QDBusConnection::disconnectFromBus(QStringLiteral("kde"));
     return action.value(0) == QLatin1String("quorvel") ? action.value(1) : QString();
 }
 
