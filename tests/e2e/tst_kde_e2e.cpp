@@ -172,7 +172,6 @@ void KdeEndToEndTest::aSecondInstanceIsRefusedTheFirstOnesHotKey()
     QCOMPARE(second.exitCode(), 0);
 
     // The first still holds it: one press ends its run.
-    QCOMPARE(holderOfCtrlAltP(), firstKey);
     QVERIFY(session.pressKeys({"29+56+25"}));
     QVERIFY2(first.waitForExit(10000), "the first run's hot key did not stop it");
     QCOMPARE(first.exitCode(), 0);

@@ -22,11 +22,8 @@ deadline = time.monotonic() + float(sys.argv[2])
 while True:
     out = []
     for app in pyatspi.Registry.getDesktop(0):
-        try:
-            if app is not None and app.name.lower() == sys.argv[1]:
-                walk(app, out)
-        except Exception:  # an application that ended while being read
-            pass
+        if app is not None and app.name.lower() == sys.argv[1]:
+            walk(app, out)
     found = out and any(wanted in line for line in out)
     if found or time.monotonic() > deadline:
         print("\n".join(out))
