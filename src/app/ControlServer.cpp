@@ -31,11 +31,7 @@ void sayIgnored(const QByteArray& received)
 
 } // namespace
 
-ControlServer::ControlServer(QObject* parent) : QObject(parent)
-{
-    m_takeOver.setInterval(kTakeOverIntervalMs);
-    connect(&m_takeOver, &QTimer::timeout, this, &ControlServer::tryTakeOver);
-}
+ControlServer::ControlServer(QObject* parent) : QObject(parent) {}
 
 ControlServer::~ControlServer()
 {
@@ -48,13 +44,18 @@ bool ControlServer::Listen(Handler handler)
     m_handler = std::move(handler);
     QString problem;
     bool heldElsewhere = false;
-    if (open(problem, heldElsewhere))
-        return true;
+    const QString path = control::SocketPath(problem);
+    if (!path.isEmpty()) {
+        const int lock = control::TakeInstanceLock(path, problem, &heldElsewhere);
+        if (lock >= 0 && answer(lock, control::ListenOn(path, problem)))
+            return true;
+    }
     if (heldElsewhere) {
         say(QStringLiteral("this instance does not take --toggle and --capture while %1; it takes them over when "
                            "that one ends")
                 .arg(problem));
-        m_takeOver.start();
+        m_wait = std::make_unique<control::InstanceLockWait>(
+            path, [this] { QMetaObject::invokeMethod(this, &ControlServer::takeOver, Qt::QueuedConnection); });
     } else {
         say(QStringLiteral("this instance does not take --toggle and --capture: %1").arg(problem));
         m_handler = nullptr;
@@ -62,52 +63,36 @@ bool ControlServer::Listen(Handler handler)
     return false;
 }
 
-void ControlServer::tryTakeOver()
+bool ControlServer::answer(int lock, int listener)
 {
-    QString problem;
-    bool heldElsewhere = false;
-    if (open(problem, heldElsewhere)) {
-        m_takeOver.stop();
-        say(QStringLiteral("this instance takes --toggle and --capture from now on"));
-    } else if (!heldElsewhere) {
-        m_takeOver.stop();
-        say(QStringLiteral("this instance cannot take over --toggle and --capture: %1").arg(problem));
-    }
-}
-
-bool ControlServer::open(QString& problem, bool& heldElsewhere)
-{
-    if (!openSocket(problem, heldElsewhere)) {
-        closeSocket();
+    if (listener < 0) {
+        control::ReleaseInstanceLock(lock);
         return false;
     }
+    m_lock = lock;
+    m_server = new QLocalServer(this);
+    m_server->listen(listener);
     connect(m_server, &QLocalServer::newConnection, this, &ControlServer::accept);
     return true;
 }
 
-bool ControlServer::openSocket(QString& problem, bool& heldElsewhere)
+void ControlServer::takeOver()
 {
-    const QString path = control::SocketPath(problem);
-    if (path.isEmpty())
-        return false;
-    m_lock = control::TakeInstanceLock(path, problem, &heldElsewhere);
-    if (m_lock < 0)
-        return false;
-    // The lock is ours, so a socket file there is one that an ended
-    // instance left behind.
-    QLocalServer::removeServer(path);
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(path)) {
-        problem = m_server->errorString();
-        return false;
-    }
-    return control::MakePrivate(path, problem);
+    if (!m_wait)
+        return; // closed since
+    int listener = -1;
+    QString problem;
+    const int lock = m_wait->collect(listener, problem);
+    m_wait.reset();
+    if (answer(lock, listener))
+        say(QStringLiteral("this instance takes --toggle and --capture from now on"));
+    else
+        say(QStringLiteral("this instance cannot take over --toggle and --capture: %1").arg(problem));
 }
 
 void ControlServer::Close()
 {
-    m_takeOver.stop();
+    m_wait.reset();
     closeSocket();
     m_handler = nullptr;
 }

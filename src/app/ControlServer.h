@@ -4,21 +4,26 @@
 // and the client gets "ok". Anything else is ignored and said on stderr; a
 // client of another user, or one that says nothing in time, is dropped.
 //
-// One instance answers at a time. Another that starts meanwhile tries again
-// now and then, without holding up its window, and takes the socket over
-// once the answering instance has ended.
+// One instance answers at a time. Another that starts meanwhile waits for
+// it on a thread of its own, without holding up its window or waking while
+// it waits, and takes the socket over the moment the answering instance
+// has ended.
 #pragma once
 
 #include "app/CommandLine.h"
 
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class QLocalServer;
 class QLocalSocket;
+
+namespace control {
+class InstanceLockWait;
+}
 
 class ControlServer : public QObject {
     Q_OBJECT
@@ -29,8 +34,6 @@ public:
     static constexpr int kClientTimeoutMs = 2000;
     // The longest line taken; a longer one is not a command.
     static constexpr int kLongestLine = 64;
-    // How often an instance that does not answer tries to take over.
-    static constexpr int kTakeOverIntervalMs = 250;
 
     explicit ControlServer(QObject* parent = nullptr);
     ~ControlServer() override;
@@ -46,16 +49,16 @@ public:
     bool IsListening() const { return m_server != nullptr; }
 
 private:
-    // Takes the lock and listens; on failure holds neither.
-    bool open(QString& problem, bool& heldElsewhere);
-    bool openSocket(QString& problem, bool& heldElsewhere);
+    // Answers on `listener` while holding `lock`; without a listener, lets
+    // go of the lock and returns false.
+    bool answer(int lock, int listener);
+    void takeOver();
     void closeSocket();
-    void tryTakeOver();
     void accept();
     void read(QLocalSocket* client);
 
     QLocalServer* m_server = nullptr; // a child of this object while it listens
     Handler m_handler;
     int m_lock = -1;
-    QTimer m_takeOver;
+    std::unique_ptr<control::InstanceLockWait> m_wait; // while another instance answers
 };

@@ -8,6 +8,10 @@
 
 #include <cstdio>
 
+namespace control {
+class InstanceLockWait {}; // nothing waits for a control socket here
+} // namespace control
+
 ControlServer::ControlServer(QObject* parent) : QObject(parent) {}
 
 ControlServer::~ControlServer() = default;

@@ -2,9 +2,15 @@
 
 #include <QFile>
 
+#include <io.h>
+
 namespace files {
 
-void surviveFileSizeLimit() {}
+// Windows has neither a file size limit nor its signal.
+struct FileSizeSignalIgnored::Saved {};
+
+FileSizeSignalIgnored::FileSizeSignalIgnored() = default;
+FileSizeSignalIgnored::~FileSizeSignalIgnored() = default;
 
 bool reserveFileSpace(QFile& file, qint64 size, QString& problem)
 {
@@ -17,6 +23,15 @@ bool reserveFileSpace(QFile& file, qint64 size, QString& problem)
         return true;
     problem = file.errorString();
     file.resize(oldSize);
+    return false;
+}
+
+bool syncToDisk(QFileDevice& file, QString& problem)
+{
+    // _commit flushes the file's buffers to the disk (FlushFileBuffers).
+    if (_commit(file.handle()) == 0)
+        return true;
+    problem = QStringLiteral("its bytes could not be put on the disk");
     return false;
 }
 

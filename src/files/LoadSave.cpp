@@ -69,17 +69,22 @@ int CClickerDlg::WriteSequenceFile(const QString& path)
         ReadClickRow(row, entry);
         return entry;
     };
-    QString refusal;
-    if (!files::writeSequenceFile(path, m_list.GetItemCount(), m_repeatCount, entryAt, &refusal)) {
-        if (refusal.isEmpty())
-            AfxMessageBox(IDS_SAVE_FAILED, MB_OK);
-        else
-            AfxMessageBox(QStringLiteral("The clicks were not saved to \"%1\": %2. The file is as it was.")
-                              .arg(shownName(path), refusal),
-                          MB_OK);
+    files::SaveProblem problem;
+    if (files::writeSequenceFile(path, m_list.GetItemCount(), m_repeatCount, entryAt, &problem))
+        return 1;
+    if (problem.reason.isEmpty()) {
+        AfxMessageBox(IDS_SAVE_FAILED, MB_OK);
         return 0;
     }
-    return 1;
+    // Whether the file is as it was; the clicks are still in the list either way.
+    const QString outcome =
+        problem.fileKept
+            ? QStringLiteral("The file is as it was.")
+            : QStringLiteral("The file could not be put back as it was: save the clicks again, elsewhere.");
+    AfxMessageBox(
+        QStringLiteral("The clicks were not saved to \"%1\": %2. %3").arg(shownName(path), problem.reason, outcome),
+        MB_OK);
+    return 0;
 }
 
 int CClickerDlg::LoadSequenceFile(const QString& path)

@@ -33,12 +33,19 @@ qint64 readUpTo(QFile& file, std::uint8_t* data, qint64 size)
     return done;
 }
 
+// A write cut short is tried again for the rest, so that the error that
+// stopped it (a size limit, a full disk) is the file's error.
 bool writeChunk(QFileDevice& file, const std::vector<std::uint8_t>& bytes)
 {
-    const qint64 size = static_cast<qint64>(bytes.size());
-    if (size == 0)
-        return true;
-    return file.write(reinterpret_cast<const char*>(bytes.data()), size) == size;
+    const char* data = reinterpret_cast<const char*>(bytes.data());
+    for (qint64 left = static_cast<qint64>(bytes.size()); left > 0;) {
+        const qint64 n = file.write(data, left);
+        if (n <= 0)
+            return false;
+        data += n;
+        left -= n;
+    }
+    return true;
 }
 
 using ChunkSink = std::function<bool(const std::vector<std::uint8_t>&)>;
@@ -66,12 +73,29 @@ bool produceSequenceBytes(int entryCount, std::int32_t repeatCount, const std::f
     }
 }
 
-// Overwrites the file at `path` with the bytes `bytesOf` gives. The new size
-// is reserved first: a full disk or a size limit then refuses the save
-// before the first byte changes (said in `refusal`), rather than cutting the
-// file short halfway. A file never ends up shorter than the new bytes.
+// Puts `old` (the file's bytes before a save in place) back over the first
+// `touched` bytes, which the save may have changed, and gives the file its
+// old size again. True when the file then reads as it did and is on the
+// disk. (A write that a size limit cut short left the bytes past the limit
+// as they were, though putting them back fails the same way.)
+bool putBack(QFile& file, const QByteArray& old, qint64 touched)
+{
+    const qint64 changed = std::min<qint64>(touched, old.size());
+    if (file.seek(0))
+        file.write(old.constData(), changed);
+    file.resize(old.size());
+    QString unsynced;
+    return syncToDisk(file, unsynced) && file.seek(0) && file.readAll() == old;
+}
+
+// Overwrites the file at `path` with the bytes `bytesOf` gives. Its old
+// bytes are read first, to be put back should the save fail once it has
+// begun to overwrite them; room for the new bytes (the size limit, the disk)
+// is checked before the first one, so that the usual failures refuse the
+// save with the file untouched. The save is done once the new bytes are on
+// the disk; a file that shrinks is cut to its new size last.
 bool writeInPlace(const QString& path, int entryCount, const std::function<bool(const ChunkSink&)>& bytesOf,
-                  QString* refusal)
+                  SaveProblem& problem)
 {
     if (entryCount < 0 ||
         static_cast<std::size_t>(entryCount) > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
@@ -81,20 +105,31 @@ bool writeInPlace(const QString& path, int entryCount, const std::function<bool(
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
         return false;
-    QString problem;
-    if (!reserveFileSpace(file, newSize, problem)) {
-        if (refusal)
-            *refusal = problem;
+    const QByteArray old = file.readAll();
+    if (old.size() != file.size()) {
+        problem.reason = QStringLiteral("its old bytes could not be read to keep them (%1)").arg(file.errorString());
         return false;
     }
-    qint64 done = 0;
-    const bool written = bytesOf([&](const std::vector<std::uint8_t>& chunk) {
-        done += static_cast<qint64>(chunk.size());
-        return done <= newSize && writeChunk(file, chunk);
-    });
-    if (!written || done != newSize)
+    if (!reserveFileSpace(file, newSize, problem.reason)) {
+        problem.fileKept = file.size() == old.size(); // else zeros past its end that could not be cut off
         return false;
-    return file.resize(newSize) && file.flush();
+    }
+
+    qint64 touched = 0; // bytes from the start that a write may have changed
+    const ChunkSink overwrite = [&](const std::vector<std::uint8_t>& chunk) {
+        touched += static_cast<qint64>(chunk.size());
+        return touched <= newSize && writeChunk(file, chunk);
+    };
+    const bool written = file.seek(0) && bytesOf(overwrite) && touched == newSize;
+    if (!written)
+        problem.reason = file.errorString();
+    else if (!file.resize(newSize))
+        problem.reason = file.errorString();
+    else if (syncToDisk(file, problem.reason))
+        return true;
+
+    problem.fileKept = putBack(file, old, touched);
+    return false;
 }
 
 } // namespace
@@ -156,16 +191,19 @@ SequenceFileRead readSequenceFile(const QString& path)
 }
 
 bool writeSequenceFile(const QString& path, int entryCount, std::int32_t repeatCount,
-                       const std::function<CClickEntry(int k)>& entryAt, QString* refusal)
+                       const std::function<CClickEntry(int k)>& entryAt, SaveProblem* problem)
 {
-    surviveFileSizeLimit();
+    const FileSizeSignalIgnored signalIgnored;
     const auto bytesOf = [&](const std::function<bool(const std::vector<std::uint8_t>&)>& sink) {
         return produceSequenceBytes(entryCount, repeatCount, entryAt, sink);
     };
+    SaveProblem unused;
+    SaveProblem& said = problem ? *problem : unused;
+    said = SaveProblem();
 
     // The open fails for a file the user may not write: it is not replaced
     // behind its back. Everywhere else the new bytes replace it only once all
-    // are written.
+    // are written and on the disk.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         const QFileInfo info(path);
@@ -173,10 +211,11 @@ bool writeSequenceFile(const QString& path, int entryCount, std::int32_t repeatC
             return false;
         // The folder takes no new file but the file may be written: it is
         // written in place.
-        return writeInPlace(path, entryCount, bytesOf, refusal);
+        return writeInPlace(path, entryCount, bytesOf, said);
     }
+    QString unsynced;
     const bool written = bytesOf([&file](const std::vector<std::uint8_t>& chunk) { return writeChunk(file, chunk); });
-    if (!written) {
+    if (!written || !syncToDisk(file, unsynced)) {
         // The temporary file goes and the old file stays.
         file.cancelWriting();
         return false;

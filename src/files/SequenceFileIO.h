@@ -31,17 +31,28 @@ struct SequenceFileRead {
 // nothing.
 SequenceFileRead readSequenceFile(const QString& path);
 
+// Why a save did not write its file, and what became of the file.
+struct SaveProblem {
+    // Empty when there is nothing to say but that the file could not be
+    // written (for one, when it cannot be opened).
+    QString reason;
+    // The file at the path holds what it held before the save: false only
+    // when a save in place failed and its old bytes could not be put back.
+    bool fileKept = true;
+};
+
 // Writes the file for `entryCount` clicks played `repeatCount` times, the
 // k-th click from `entryAt(k)`, walking the clicks once. The bytes go to a
-// temporary file beside `path` that replaces it only when every byte was
-// written; on any failure (at open, while writing, on the final rename, or a
-// count the format cannot state) the file at `path` is left untouched and
-// false is returned. Where the folder takes no new file but the file at
-// `path` is writable, the file is written in place instead, once room for
-// all its new bytes is set aside; where that room cannot be had (a full
-// disk, a file size limit), the file is left unchanged and `refusal` says
-// why.
+// temporary file beside `path` that replaces it only once every byte was
+// written and is on the disk; on any failure (at open, while writing, on the
+// final rename, or a count the format cannot state) the file at `path` is
+// left untouched and false is returned. Where the folder takes no new file
+// but the file at `path` is writable, the file is written in place instead:
+// a size limit or a full disk that would stop the new bytes refuses the save
+// before the first one, and whatever else fails before the new bytes are on
+// the disk, the old ones are put back. `problem` says why and what became of
+// the file.
 bool writeSequenceFile(const QString& path, int entryCount, std::int32_t repeatCount,
-                       const std::function<CClickEntry(int k)>& entryAt, QString* refusal = nullptr);
+                       const std::function<CClickEntry(int k)>& entryAt, SaveProblem* problem = nullptr);
 
 } // namespace files

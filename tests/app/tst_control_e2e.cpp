@@ -1,7 +1,7 @@
 // `quorvel --toggle` and `quorvel --capture` against the real program on a
 // private X server: they start and stop playback and fill X and Y as the hot
-// keys do, reach the first instance only (and the second once the first has
-// ended), are refused to another user, replace the socket an ended instance
+// keys do, reach the first instance only (and the second the moment the
+// first has ended), are refused to another user, replace the socket an ended instance
 // left, end an unattended run, and fail plainly with no instance.
 #include "support/ClickRecorder.h"
 #include "support/Desktop.h"
@@ -169,12 +169,26 @@ void ControlTest::toggleAndCaptureReachTheFirstInstance()
             said.constData(), 3000);
     }
 
-    // The answering instance ends: the second takes over.
+    // An unattended run that ends while it waits to take over ends cleanly.
+    BoundedProcess once;
+    once.discardStandardOutput();
+    QVERIFY(once.start(programPath(), {writeSequence(QStringLiteral("once.tpx"), 1, {clickAt(5, 1000, 0)})}));
+    QVERIFY2(once.waitForExit(15000), "a run waiting to take over did not end");
+    QCOMPARE(once.exitCode(), 0);
+
+    // The answering instance ends: the second takes over at once. The
+    // command comes 5 ms later, from the test itself, since the program's
+    // own client takes longer than that to start.
     program.process().stop();
+    QTest::qSleep(5);
+    QLocalSocket late;
+    late.connectToServer(socketPath());
+    QVERIFY2(late.waitForConnected(2000), qPrintable(late.errorString()));
+    late.write("toggle\n");
+    QVERIFY(late.waitForReadyRead(7000));
+    QCOMPARE(late.readAll(), QByteArray("ok\n"));
     said.clear();
     QTRY_VERIFY2_WITH_TIMEOUT((said += second.readAllStandardError()).contains("from now on"), said.constData(), 5000);
-    out = send(QStringLiteral("--toggle"));
-    QVERIFY2(out.succeeded(), qPrintable(out.describe()));
 }
 
 void ControlTest::toggleEndsAnUnattendedRun()

@@ -2,9 +2,12 @@
 
 #include "platform/kde/KdeKeyCode.h"
 
+#include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QFile>
+#include <QRegularExpression>
 
 namespace platform::kde {
 namespace {
@@ -20,9 +23,33 @@ constexpr std::uint32_t kErrorNotSupported = 50; // ERROR_NOT_SUPPORTED
 constexpr uint kSetPresent = 2;
 constexpr uint kNoAutoloading = 4;
 
+// Each instance binds actions of its own, named with its process id, so
+// that the service itself keeps a combination to one of them, as an X
+// server keeps a grab to one client: a second instance is refused the
+// combination that the first holds, a press reaches only the instance that
+// holds it, and an instance that ends takes out only its own actions.
 QString actionName(int id)
 {
-    return QStringLiteral("hotkey-%1").arg(id);
+    return QStringLiteral("hotkey-%1-%2").arg(id).arg(QCoreApplication::applicationPid());
+}
+
+// The process id in the name of one of our actions; 0 for a name without
+// one (an earlier version's "hotkey-2").
+qint64 ownerOf(const QString& action)
+{
+    static const QRegularExpression name(QStringLiteral("^hotkey-\\d+-(\\d+)$"));
+    return name.match(action).captured(1).toLongLong();
+}
+
+// The process `pid` runs and has this program's name.
+bool instanceRuns(qint64 pid)
+{
+    const auto nameOf = [](const QString& process) {
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(process));
+        return comm.open(QIODevice::ReadOnly) ? comm.readAll() : QByteArray();
+    };
+    const QByteArray own = nameOf(QStringLiteral("self"));
+    return pid > 0 && !own.isEmpty() && nameOf(QString::number(pid)) == own;
 }
 
 // The component, the action, and their names as System Settings shows them.
@@ -49,6 +76,23 @@ KdeHotKeys::KdeHotKeys(const QDBusConnection& bus) : m_bus(bus)
     m_bus.connect(kService, QStringLiteral("/component/") + kComponent,
                   QStringLiteral("org.kde.kglobalaccel.Component"), QStringLiteral("globalShortcutPressed"), this,
                   SLOT(pressed(QString, QString, qlonglong)));
+    forgetEndedInstances();
+}
+
+void KdeHotKeys::forgetEndedInstances()
+{
+    // The service keeps an action, and its key, until it is taken out: an
+    // instance that was killed leaves its own behind.
+    const QDBusMessage names =
+        m_bus.call(QDBusMessage::createMethodCall(kService, QStringLiteral("/component/") + kComponent,
+                                                  QStringLiteral("org.kde.kglobalaccel.Component"),
+                                                  QStringLiteral("shortcutNames")),
+                   QDBus::Block, kAnswerMs);
+    for (const QString& action : names.arguments().value(0).toStringList()) {
+        const qint64 owner = ownerOf(action);
+        if (owner != QCoreApplication::applicationPid() && !instanceRuns(owner))
+            m_bus.call(call(QStringLiteral("unregister"), {kComponent, action}), QDBus::Block, kAnswerMs);
+    }
 }
 
 KdeHotKeys::~KdeHotKeys()
@@ -83,15 +127,16 @@ Result KdeHotKeys::registerHotKey(int id, std::uint32_t modifiers, std::uint32_t
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return Result::failure(kErrorNotSupported, "KDE's global shortcuts did not answer");
     // The service answers with the keys it gave the action: none when
-    // another shortcut has the combination. The hot key then keeps the
-    // combination it had, if any.
+    // another shortcut has the combination, another instance's included.
+    // The hot key then keeps the combination it had, if any.
     if (!qdbus_cast<QList<int>>(reply.arguments().constFirst()).contains(key)) {
         const auto old = m_bindings.find(id);
         if (old != m_bindings.end())
             setKey(kdeKeyCodeFor(old->second.modifiers, old->second.virtualKey));
         else
             forget(id);
-        return Result::failure(kErrorHotKeyAlreadyRegistered, "the combination is another shortcut of the desktop");
+        return Result::failure(kErrorHotKeyAlreadyRegistered,
+                               "the combination is another shortcut of the desktop or of another instance");
     }
     m_bindings[id] = Binding{modifiers, virtualKey};
     return Result::success();

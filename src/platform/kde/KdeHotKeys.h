@@ -1,7 +1,9 @@
 // System-wide hot keys on KDE Plasma through its global shortcut service
 // (kglobalaccel, which KWin runs on Wayland), as KDE's own programs bind
 // theirs: each hot key is an action of the component "quorvel" with the
-// stored combination as its key, and KWin reports its presses.
+// stored combination as its key, and KWin reports its presses. Each
+// instance has actions of its own ("hotkey-2-<pid>"), so that, as on X11, a
+// combination that one instance holds is refused to another.
 //
 // KDE's global shortcuts portal is not used there: Plasma 5.27's takes no
 // keys from the program (it leaves them for the user to set in System
@@ -41,6 +43,8 @@ private:
 
     // Takes the action out of the service, so that its key is free again.
     void forget(int id);
+    // Takes out the actions of instances that ended without doing so.
+    void forgetEndedInstances();
 
     QDBusConnection m_bus;
     std::map<int, Binding> m_bindings;
