@@ -30,7 +30,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev libxtst-dev
     libwayland-dev libwayland-bin wayland-protocols qt6-wayland libei-dev plasma-wayland-protocols
     # the tests' tools, and the package with its checks
-    xvfb xauth xdotool x11-utils dbus-daemon dbus-bin iproute2
+    xvfb xauth xdotool x11-utils dbus-daemon dbus-bin iproute2 at-spi2-core python3-pyatspi
     xdg-utils shared-mime-info desktop-file-utils libfile-mimeinfo-perl fonts-dejavu-core
     dpkg-dev debhelper lintian appstream man-db
     # GNOME 48
