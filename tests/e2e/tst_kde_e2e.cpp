@@ -195,8 +195,12 @@ void KdeEndToEndTest::aSecondInstanceIsRefusedTheFirstOnesHotKey()
                    40000);
     QVERIFY2(said.succeeded(), qPrintable(said.describe()));
     QVERIFY(answerMessageBox());
+    // Plasma 6 may ask again for a second program's session while the
+    // first's is open (the restore token is the first's to use).
+    if (session.remoteDesktopVersion() >= 2)
+        session.answerRemoteControlDialog(5000);
     QVERIFY2(second.waitForExit(15000), "the second run did not end");
-    QCOMPARE(second.exitCode(), 0);
+    QVERIFY2(second.exitCode() == 0, second.readAllStandardError().constData());
 
     // The first still holds it: one press ends its run.
     QVERIFY(session.pressKeys({"29+56+25"}));
