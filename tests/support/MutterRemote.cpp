@@ -211,62 +211,67 @@ bool MutterRemote::pressKeys(const QList<uint>& keys)
     return true;
 }
 
-bool MutterRemote::answerShareDialog(int timeoutMs)
+bool MutterRemote::answerDialog(const std::function<std::optional<Answer>(const QImage&)>& read, int timeoutMs)
 {
     // Acts only on what two frames in a row show alike, so not on a dialog
     // that is still appearing or a switch that is still moving, and is done
-    // once the dialog has gone after Share.
+    // once the dialog has gone after its last click.
     const QDeadlineTimer deadline(timeoutMs);
-    std::optional<ShareDialog> before;
-    bool shared = false;
+    std::optional<Answer> before;
+    bool answered = false;
     while (!deadline.hasExpired()) {
         const std::optional<QImage> image = frame();
         if (!image)
             return false;
-        const std::optional<ShareDialog> seen = findShareDialog(*image);
-        if (shared && !seen && !before)
+        const std::optional<Answer> seen = read(*image);
+        if (answered && !seen && !before)
             return true;
-        const bool steady = seen && before && seen->share == before->share &&
-                            seen->remoteSwitch == before->remoteSwitch && seen->switchOn == before->switchOn;
+        const bool steady = seen && before && seen->looks == before->looks;
         before = seen;
         if (!steady)
             continue;
-        if (!click(seen->switchOn ? seen->share.center() : seen->remoteSwitch.center()))
+        if (!click(seen->click))
             return false;
-        shared = seen->switchOn;
+        answered = seen->last;
         before.reset();
     }
-    m_error =
-        QStringLiteral("no \"Remote desktop\" dialog with remote interaction switched on within %1 ms").arg(timeoutMs) +
-        keepLastFrame();
+    m_error = keepLastFrame();
     return false;
+}
+
+bool MutterRemote::answerShareDialog(int timeoutMs)
+{
+    // The switch first, then Share.
+    const bool answered = answerDialog(
+        [](const QImage& image) -> std::optional<Answer> {
+            const std::optional<ShareDialog> d = findShareDialog(image);
+            if (!d)
+                return std::nullopt;
+            return Answer{{d->share, d->remoteSwitch, QRect(0, 0, d->switchOn, 1)},
+                          d->switchOn ? d->share.center() : d->remoteSwitch.center(),
+                          d->switchOn};
+        },
+        timeoutMs);
+    if (!answered)
+        m_error = QStringLiteral("no \"Remote desktop\" dialog with remote interaction switched on within %1 ms")
+                      .arg(timeoutMs) +
+                  m_error;
+    return answered;
 }
 
 bool MutterRemote::answerShortcutsDialog(int timeoutMs)
 {
-    // As the share dialog: on what two frames show alike, until it has gone.
-    const QDeadlineTimer deadline(timeoutMs);
-    std::optional<QRect> before;
-    bool added = false;
-    while (!deadline.hasExpired()) {
-        const std::optional<QImage> image = frame();
-        if (!image)
-            return false;
-        const std::optional<QRect> seen = findBlueButton(*image, false);
-        if (added && !seen && !before)
-            return true;
-        const bool steady = seen && before && *seen == *before;
-        before = seen;
-        if (!steady)
-            continue;
-        if (!click(seen->center()))
-            return false;
-        added = true;
-        before.reset();
-    }
-    m_error =
-        QStringLiteral("no \"Add Keyboard Shortcuts\" dialog answered within %1 ms").arg(timeoutMs) + keepLastFrame();
-    return false;
+    const bool answered = answerDialog(
+        [](const QImage& image) -> std::optional<Answer> {
+            const std::optional<QRect> add = findBlueButton(image, false);
+            if (!add)
+                return std::nullopt;
+            return Answer{{*add}, add->center(), true};
+        },
+        timeoutMs);
+    if (!answered)
+        m_error = QStringLiteral("no \"Add Keyboard Shortcuts\" dialog answered within %1 ms").arg(timeoutMs) + m_error;
+    return answered;
 }
 
 } // namespace quorvel::test

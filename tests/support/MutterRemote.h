@@ -18,6 +18,7 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace quorvel::test {
@@ -69,6 +70,14 @@ private slots:
     void streamAdded(uint node);
 
 private:
+    // What a frame shows of a dialog: how it looks (to compare two frames),
+    // where to click, and whether that click is the last.
+    struct Answer {
+        QList<QRect> looks;
+        QPoint click;
+        bool last = false;
+    };
+    bool answerDialog(const std::function<std::optional<Answer>(const QImage&)>& read, int timeoutMs);
     QString keepLastFrame() const;
     bool call(const QString& path, const QString& interface, const QString& method, const QVariantList& arguments,
               QVariant* result = nullptr);
