@@ -32,7 +32,7 @@ packages=(
     # the tests' tools, and the package with its checks
     xvfb xauth xdotool x11-utils dbus-daemon dbus-bin iproute2 at-spi2-core python3-pyatspi
     xdg-utils shared-mime-info desktop-file-utils libfile-mimeinfo-perl fonts-dejavu-core
-    dpkg-dev debhelper lintian appstream man-db
+    build-essential dpkg-dev debhelper lintian appstream man-db
     # GNOME 48
     mutter xwayland pipewire pipewire-bin wireplumber xdg-desktop-portal xdg-desktop-portal-gnome
     gnome-session-common gnome-shell gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-base
