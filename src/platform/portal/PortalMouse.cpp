@@ -1,6 +1,7 @@
 #include "platform/portal/PortalMouse.h"
 
 #include "platform/portal/PortalRequest.h"
+#include "platform/portal/PortalRun.h"
 #include "platform/portal/StreamLayout.h"
 
 #include <QDBusArgument>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 namespace platform::portal {
 namespace {
@@ -55,6 +57,12 @@ PortalMouse::~PortalMouse()
                                                   QStringLiteral("Close")),
                    QDBus::Block, 2000);
     }
+}
+
+bool PortalMouse::isStarted() const
+{
+    const std::lock_guard<std::mutex> hold(m_lock);
+    return !m_session.isEmpty();
 }
 
 std::optional<Point> PortalMouse::cursorPos()
@@ -151,15 +159,20 @@ Result PortalMouse::openSession()
         ended.outcome = PortalResponse::Ended;
         return closeAndFail(ended);
     }
+    const std::lock_guard<std::mutex> hold(m_lock);
     m_session = session;
     return Result::success();
 }
 
 void PortalMouse::readStreams(const QVariant& streams)
 {
-    m_streams.clear();
+    std::vector<Stream> read;
+    const auto keep = [this, &read] {
+        const std::lock_guard<std::mutex> hold(m_lock);
+        m_streams = std::move(read);
+    };
     if (streams.userType() != qMetaTypeId<QDBusArgument>())
-        return;
+        return keep();
     std::vector<StreamFacts> facts;
     const QDBusArgument argument = streams.value<QDBusArgument>();
     argument.beginArray();
@@ -180,12 +193,14 @@ void PortalMouse::readStreams(const QVariant& streams)
     }
     argument.endArray();
     for (const StreamArea& area : streamAreas(facts))
-        m_streams.push_back({area.node, QRect(area.x, area.y, area.width, area.height)});
+        read.push_back({area.node, QRect(area.x, area.y, area.width, area.height)});
+    keep();
 }
 
 void PortalMouse::setCursorPos(int x, int y)
 {
-    if (!isStarted())
+    std::unique_lock<std::mutex> hold(m_lock);
+    if (m_session.isEmpty())
         return;
     // The monitor that holds the point, else the nearest one; positions
     // off every monitor are clamped to its edge, as on X11.
@@ -200,24 +215,33 @@ void PortalMouse::setCursorPos(int x, int y)
     const double localX = std::clamp(x, area.left(), std::max(area.left(), area.right())) - area.left();
     const double localY = std::clamp(y, area.top(), std::max(area.top(), area.bottom())) - area.top();
     m_moved = true;
-    notify(QStringLiteral("NotifyPointerMotionAbsolute"), {stream.node, localX, localY});
+    const uint node = stream.node;
+    hold.unlock();
+    notify(QStringLiteral("NotifyPointerMotionAbsolute"), {node, localX, localY});
 }
 
 void PortalMouse::button(Button button, ButtonAction action)
 {
+    sendButton(button, action);
+}
+
+bool PortalMouse::sendButton(Button button, ButtonAction action)
+{
     if (!isStarted())
-        return;
+        return true;
     // Where the desktop loses a button that follows a motion or its press
     // too soon (see DesktopNeeds), it waits. These waits belong to the
-    // click: the row's delay still counts from their end.
-    if (m_moved && m_needs.motionSettleMs > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(m_needs.motionSettleMs));
-    if (action == ButtonAction::Up && m_pressSent && !m_moved && m_needs.pressHoldMs > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(m_needs.pressHoldMs));
-    m_moved = false;
+    // click: the row's delay still counts from their end. A stop during
+    // them sends no press, and the release at once.
+    const bool moved = std::exchange(m_moved, false);
+    if (moved && m_needs.motionSettleMs > 0 && !settle(m_needs.motionSettleMs) && action == ButtonAction::Down)
+        return false;
+    if (action == ButtonAction::Up && m_pressSent && !moved && m_needs.pressHoldMs > 0)
+        settle(m_needs.pressHoldMs);
     m_pressSent = action == ButtonAction::Down;
     notify(QStringLiteral("NotifyPointerButton"),
            {button == Button::Left ? kButtonLeft : kButtonRight, action == ButtonAction::Down ? 1u : 0u});
+    return true;
 }
 
 void PortalMouse::pause(std::uint32_t ms)
@@ -225,10 +249,49 @@ void PortalMouse::pause(std::uint32_t ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+bool PortalMouse::settle(int ms)
+{
+    RunWait* wait = nullptr;
+    {
+        const std::lock_guard<std::mutex> hold(m_lock);
+        wait = m_runWait;
+    }
+    if (wait)
+        return wait->sleep(std::chrono::milliseconds(ms));
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    return true;
+}
+
+std::unique_ptr<MouseRun> PortalMouse::openRun(RunWait& wait)
+{
+    return std::make_unique<PortalRun>(*this, wait);
+}
+
+void PortalMouse::beginRun(RunWait& wait)
+{
+    const std::lock_guard<std::mutex> hold(m_lock);
+    m_runWait = &wait;
+    m_moved = false;
+    m_pressSent = false;
+}
+
+void PortalMouse::endRun()
+{
+    const std::lock_guard<std::mutex> hold(m_lock);
+    m_runWait = nullptr;
+}
+
 void PortalMouse::notify(const QString& method, const QVariantList& arguments)
 {
+    QString session;
+    {
+        const std::lock_guard<std::mutex> hold(m_lock);
+        session = m_session;
+    }
+    if (session.isEmpty())
+        return;
     QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath, kRemoteDesktopInterface, method);
-    call.setArguments(QVariantList{QVariant::fromValue(QDBusObjectPath(m_session)), QVariantMap()} + arguments);
+    call.setArguments(QVariantList{QVariant::fromValue(QDBusObjectPath(session)), QVariantMap()} + arguments);
     call.setAutoStartService(false);
     // The portal handles each call on a thread of its own, so calls sent
     // without waiting overtake one another there: a button before the
@@ -247,10 +310,9 @@ void PortalMouse::sessionClosed()
     // The user or the desktop ended the session: the next playback asks again.
     m_bus.disconnect(QString(), m_opened, kSessionInterface, QStringLiteral("Closed"), this, SLOT(sessionClosed()));
     m_opened.clear();
+    const std::lock_guard<std::mutex> hold(m_lock);
     m_session.clear();
     m_streams.clear();
-    m_pressSent = false;
-    m_moved = false;
 }
 
 uint PortalMouse::remoteDesktopVersion() const

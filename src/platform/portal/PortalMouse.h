@@ -7,7 +7,9 @@
 // remembers the user's answer (a restore token kept in the settings), so
 // later runs are not asked again; an older one asks at every run. The
 // session then stays open for the life of the process, unless the desktop
-// closes it.
+// closes it. A playback run (PortalRun) makes its calls from its own thread,
+// through the operations below; the window's thread opens the session and
+// learns of its end.
 #pragma once
 
 #include "platform/Platform.h"
@@ -18,6 +20,7 @@
 #include <QRect>
 
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -41,9 +44,20 @@ public:
     void button(Button button, ButtonAction action) override;
     void pause(std::uint32_t ms) override;
     Result beginPlayback() override;
+    std::unique_ptr<MouseRun> openRun(RunWait& wait) override;
 
     void setValueStore(ValueStore* store) { m_store = store; }
-    bool isStarted() const { return !m_session.isEmpty(); }
+    bool isStarted() const;
+
+    // For a playback run, on its thread: the desktop's settle waits become
+    // the run's waits, which its stop cuts short, from beginRun to endRun.
+    void beginRun(RunWait& wait);
+    void endRun();
+    // One button event, after the desktop's settle waits. False when the
+    // run was stopped during the wait before a press, which is then not
+    // sent; a release is sent at once.
+    bool sendButton(Button button, ButtonAction action);
+    const PositionReader& positionReader() const { return m_readPosition; }
 
     // How long the desktop may take to answer, the user's answer included.
     static constexpr int kAnswerTimeoutMs = 120000;
@@ -60,6 +74,8 @@ private:
     Result openSession();
     void readStreams(const QVariant& streams);
     void notify(const QString& method, const QVariantList& arguments);
+    // Waits `ms` as a settle wait; false when the run was stopped during it.
+    bool settle(int ms);
     uint remoteDesktopVersion() const;
 
     QDBusConnection m_bus;
@@ -69,7 +85,12 @@ private:
     QString m_opened;  // the session being opened or started, until the portal closes it
     std::vector<Stream> m_streams;
     DesktopNeeds m_needs;
+    // Guards the session's state, which the window's thread changes and a
+    // run's thread reads.
+    mutable std::mutex m_lock;
+    RunWait* m_runWait = nullptr;
     bool m_opening = false;
+    // Touched only by the thread that plays.
     bool m_moved = false;     // a motion was sent since the last button event
     bool m_pressSent = false; // the last button event sent was a press
 };
