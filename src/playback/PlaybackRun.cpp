@@ -23,11 +23,11 @@ namespace {
 // An empty list is looked at again at the last interval, but no more often
 // than a window timer left to repeat fires.
 constexpr std::chrono::milliseconds kEmptyListRetry{10};
-// The window hears of the row played at most this often while the clicks
-// come closer together (each time its list shows the row, a repaint costs
-// the window's thread more than a click costs this one); a click followed by
-// a longer wait is told at once.
-constexpr std::chrono::milliseconds kNewsEvery{100};
+// The window hears of the row played at most four times a second while the
+// clicks come closer together: each time its list shows the row, the
+// repaint costs the window's thread several times what the click costs this
+// one. A click followed by a longer wait is told at once.
+constexpr std::chrono::milliseconds kNewsEvery{250};
 
 } // namespace
 
