@@ -26,7 +26,11 @@ CClickerDlg::CClickerDlg(QWidget* parent) : CDialog(IDD_CLICKER_DIALOG, parent)
     m_repeatCount = 0;
 }
 
-CClickerDlg::~CClickerDlg() = default;
+CClickerDlg::~CClickerDlg()
+{
+    // The run's thread ends while the window it tells still exists.
+    m_run.reset();
+}
 
 void CClickerDlg::DoDataExchange(CDataExchange* pDX)
 {
@@ -42,6 +46,9 @@ void CClickerDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Check(pDX, IDC_SHOW_ON_HOTKEY_PRESS, m_bShowOnHotKeyPress);
     DDX_Text(pDX, IDC_REPEAT_COUNT, m_repeatCount);
     DDV_MinMaxInt(pDX, m_repeatCount, 0, 10000);
+    // Playback reads the repeat count as it is at each step.
+    if (pDX->m_bSaveAndValidate && m_run)
+        m_run->setRepeatCount(m_repeatCount);
 }
 
 BOOL CClickerDlg::OnInitDialog()
@@ -89,6 +96,8 @@ void CClickerDlg::OnCancel()
 
 void CClickerDlg::OnDestroy()
 {
+    // With the window, playback ends: nothing is played afterwards.
+    m_run.reset();
     CHotKeyStore store;
     store.UnregisterAll(this);
     if (CClickerApp* app = CClickerApp::instance()) {

@@ -10,11 +10,13 @@
 #include "hotkeys/CAppSettings.h"
 #include "hotkeys/CUtility.h"
 #include "platform/Platform.h"
+#include "playback/PlaybackRun.h"
 #include "sequence/CClickEntry.h"
 
 #include <QIcon>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 // The notification-area icon's callback message.
@@ -43,6 +45,8 @@ public:
     int m_repeatCount;
     QIcon m_hIcon;
     bool m_cursorPosUnknownSaid = false;
+    // The run that plays, or the stopped one until it has ended.
+    std::unique_ptr<PlaybackRun> m_run;
 
     // Sequence list rows.
     void InitListColumns();
@@ -62,9 +66,6 @@ public:
 
     // Playback.
     void OnStartStop();
-    void PlayNextClick();
-    int GetNextRow(BOOL advance);
-    void PerformClick(CClickEntry entry);
     void UpdatePlaybackControls();
     // The pointer's position. Where the desktop does not tell it, nothing,
     // and the user is told so once, after the current handler.
@@ -104,7 +105,6 @@ public:
     // Window.
     void OnClose() override;
     void OnCancel() override;
-    void OnTimer(UINT id) override;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -118,4 +118,18 @@ protected:
 
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+
+private:
+    // What the run `serial` has to tell: the row played, its end.
+    void OnPlaybackNews(unsigned serial);
+    // The list's rows as the player plays them.
+    PlayRows PlaybackRows();
+    // Hands the list, as it is once the current handler has returned, to
+    // the run whenever its rows change.
+    void WatchRowsForPlayback();
+    void SayCursorPosUnknown();
+
+    unsigned m_runSerial = 0;
+    bool m_watchingRows = false;
+    bool m_rowsChangePosted = false;
 };

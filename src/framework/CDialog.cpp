@@ -17,8 +17,6 @@
 #include <QMenu>
 #include <QScreen>
 
-#include <limits>
-
 namespace {
 
 // A message posted to a dialog.
@@ -120,8 +118,6 @@ BOOL CDialog::DestroyWindow()
     OnDestroy();
     m_destroyed = true;
     m_destroying = false;
-    for (auto& [id, timer] : m_timers)
-        timer->stop();
     if (m_modal)
         QDialog::done(IDCANCEL);
     hide();
@@ -217,44 +213,6 @@ void CDialog::CenterWindow()
     move(frame.topLeft());
 }
 
-UINT CDialog::SetTimer(UINT id, UINT elapse)
-{
-    return SetTimer(id, elapse, PreciseTimer::Clock::now());
-}
-
-UINT CDialog::SetTimer(UINT id, UINT elapse, PreciseTimer::Clock::time_point from)
-{
-    PreciseTimer*& timer = m_timers[id];
-    if (!timer) {
-        timer = new PreciseTimer(this);
-        connect(timer, &PreciseTimer::timeout, this, [this, id] { SendMessage(WM_TIMER, id, 0); });
-    }
-    // Windows caps the interval the same way (USER_TIMER_MAXIMUM).
-    timer->start(std::min<UINT>(elapse, static_cast<UINT>(std::numeric_limits<int>::max())), from);
-    return id;
-}
-
-BOOL CDialog::KillTimer(UINT id)
-{
-    const auto it = m_timers.find(id);
-    if (it == m_timers.end() || !it->second->isActive())
-        return FALSE;
-    it->second->stop();
-    return TRUE;
-}
-
-bool CDialog::IsTimerActive(UINT id) const
-{
-    const auto it = m_timers.find(id);
-    return it != m_timers.end() && it->second->isActive();
-}
-
-int CDialog::TimerInterval(UINT id) const
-{
-    const auto it = m_timers.find(id);
-    return it != m_timers.end() ? static_cast<int>(it->second->interval()) : -1;
-}
-
 void CDialog::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     QCoreApplication::postEvent(this, new PostedMessageEvent(message, wParam, lParam));
@@ -306,8 +264,6 @@ void CDialog::OnClose()
         DestroyWindow();
 }
 
-void CDialog::OnTimer(UINT) {}
-
 void CDialog::OnSysCommand(UINT id, LPARAM)
 {
     defaultSysCommand(id);
@@ -354,9 +310,6 @@ LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_SYSCOMMAND:
         OnSysCommand(static_cast<UINT>(wParam), lParam);
-        return 0;
-    case WM_TIMER:
-        OnTimer(static_cast<UINT>(wParam));
         return 0;
     case WM_CLOSE:
         OnClose();

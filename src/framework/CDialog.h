@@ -1,17 +1,15 @@
 // A dialog built from a template, with the window behaviour the dialog code
-// is written against: data exchange, per-id timers, messages posted to the
-// dialog and handled after the current handler, commands from its buttons,
-// Esc and the close box as IDCANCEL and WM_CLOSE, and destruction in order.
+// is written against: data exchange, messages posted to the dialog and
+// handled after the current handler, commands from its buttons, Esc and the
+// close box as IDCANCEL and WM_CLOSE, and destruction in order.
 #pragma once
 
 #include "framework/DialogBuilder.h"
 #include "framework/DialogMnemonic.h"
-#include "framework/PreciseTimer.h"
 #include "framework/Win32Types.h"
 
 #include <QDialog>
 
-#include <map>
 #include <vector>
 
 class CDataExchange;
@@ -54,7 +52,7 @@ public:
 
     // The window exists: created and not yet destroyed.
     bool IsWindow() const { return m_created && !m_destroyed; }
-    // Destroys the window: WM_DESTROY (OnDestroy), timers gone, hidden; the
+    // Destroys the window: WM_DESTROY (OnDestroy), hidden; the
     // application quits with code 0 when this was its main window.
     virtual BOOL DestroyWindow();
 
@@ -68,18 +66,6 @@ public:
 
     BOOL ShowWindow(int command);
     void CenterWindow();
-
-    // Window timer `id` fires WM_TIMER every `elapse` ms until killed;
-    // setting it again restarts it with the new interval. The deadlines are
-    // kept to the microsecond; a timer left to repeat fires at most every
-    // 10 ms, as window timers do.
-    UINT SetTimer(UINT id, UINT elapse);
-    // The same, with the first WM_TIMER `elapse` ms after `from` rather than
-    // after now (at once when that moment has passed).
-    UINT SetTimer(UINT id, UINT elapse, PreciseTimer::Clock::time_point from);
-    BOOL KillTimer(UINT id);
-    bool IsTimerActive(UINT id) const;
-    int TimerInterval(UINT id) const;
 
     // Queues a message; it is handled after the current handler returns.
     // Dropped when the window is destroyed first.
@@ -102,7 +88,6 @@ protected:
     virtual void OnCancel();
     virtual void OnClose();
     virtual void OnDestroy() {}
-    virtual void OnTimer(UINT id);
     virtual void OnSysCommand(UINT id, LPARAM lParam);
     // A button or menu command; FALSE when nobody handled it.
     virtual BOOL OnCommand(UINT id, UINT code);
@@ -138,6 +123,5 @@ private:
     bool m_destroying = false;
     bool m_modal = false;
     std::vector<BuiltControl> m_controls;
-    std::map<UINT, PreciseTimer*> m_timers;
     QMenu* m_systemMenu = nullptr;
 };

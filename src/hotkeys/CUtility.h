@@ -1,5 +1,6 @@
-// A small helper object: the cached double-click pause and the mouse actions,
-// the sequence file dialog, and the file-type registration.
+// A small helper object: the cached double-click pause (the mouse actions
+// themselves are the player's, playback/MouseActions.cpp), the sequence file
+// dialog, and the file-type registration.
 #pragma once
 
 #include <QString>
@@ -14,12 +15,6 @@ public:
     // The pause inside a double click in ms (default 10), read from the
     // profile at the first call and kept within 0..5000.
     int GetDoubleClickDelay();
-
-    // Button events at the pointer's current position.
-    void ClickLeft();
-    void ClickRight();
-    void DoubleClickLeft();
-    void DoubleClickRight();
 
     // The Open (open = true) or Save dialog for sequence files; the chosen
     // full path, or an empty string.

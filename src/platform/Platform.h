@@ -7,6 +7,8 @@
 // every back end, including one built without Qt, can implement it.
 #pragma once
 
+#include "platform/RunWait.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -46,6 +48,56 @@ struct Point {
 enum class Button { Left, Right };
 enum class ButtonAction { Down, Up };
 
+// The pointer as one playback run uses it, on the run's own thread: made by
+// Mouse::openRun on the window's thread, then used and destroyed on the
+// run's thread alone. Where a back end needs one, the run has a connection of
+// its own to the system. Its waits are the run's, which a stop cuts short.
+class MouseRun {
+public:
+    explicit MouseRun(RunWait& wait) : m_wait(wait) {}
+    virtual ~MouseRun() = default;
+    MouseRun(const MouseRun&) = delete;
+    MouseRun& operator=(const MouseRun&) = delete;
+
+    // Called first: connects where the run needs a connection of its own.
+    // A failure says why in the user's words, and the run plays nothing.
+    virtual Result open() { return Result::success(); }
+    // The pointer's current position; nothing where the system does not
+    // tell it, or when the run was stopped while it was being read.
+    virtual std::optional<Point> cursorPos() = 0;
+    // Moves the pointer. Moves and buttons may be held until flush().
+    virtual void setCursorPos(int x, int y) = 0;
+    // One button event at the pointer. Where the desktop needs a settle
+    // wait before it, a stop that cuts the wait short keeps a press from
+    // being sent (false: nothing was sent) and sends a release at once.
+    virtual bool button(Button button, ButtonAction action) = 0;
+    // Hands what was sent so far to the system, in its order.
+    virtual void flush() {}
+    // The pause inside a double click: what came before it reaches the
+    // system first. False when the run was stopped during it.
+    virtual bool pause(std::uint32_t ms)
+    {
+        flush();
+        return m_wait.sleep(std::chrono::milliseconds(ms));
+    }
+    // Fails, in the user's words, once the system has taken the pointer
+    // from the run (the desktop ended the session, the connection broke).
+    virtual Result status() { return Result::success(); }
+
+protected:
+    RunWait& m_wait;
+};
+
+// The run of a back end that cannot inject (which its check() reported):
+// it plays nothing, and knows no position.
+class InertMouseRun final : public MouseRun {
+public:
+    using MouseRun::MouseRun;
+    std::optional<Point> cursorPos() override { return std::nullopt; }
+    void setCursorPos(int, int) override {}
+    bool button(Button, ButtonAction) override { return true; }
+};
+
 // Pointer position and synthetic button events at the pointer.
 class Mouse {
 public:
@@ -57,7 +109,7 @@ public:
     // are clamped by the system.
     virtual void setCursorPos(int x, int y) = 0;
     // Injects one button event at the pointer's current position and hands
-    // it to the system at once (inside a click, see beginClick, by its end).
+    // it to the system at once.
     virtual void button(Button button, ButtonAction action) = 0;
     // Blocks the calling thread for `ms` milliseconds (the pause inside a
     // double click). What came before it has reached the system first.
@@ -66,20 +118,13 @@ public:
     // permission to click asks for it here (the user may be asked); a
     // failure says why, and playback does not start.
     virtual Result beginPlayback() { return Result::success(); }
-    // Called when playback has stopped, for whatever reason. A back end that
-    // holds the desktop's permission only while it plays gives it back.
+    // The pointer for one playback run whose waits are `wait`'s. Called on
+    // the window's thread after beginPlayback succeeded; it does not block.
+    virtual std::unique_ptr<MouseRun> openRun(RunWait& wait) = 0;
+    // Called on the window's thread once a run has ended and no other has
+    // begun. A back end that holds the desktop's permission only while it
+    // plays gives it back.
     virtual void endPlayback() {}
-    // What went wrong since playback began, where the desktop can take the
-    // pointer away (or a position lies on no screen it offers): the clicks
-    // did not land where they should, and playback stops.
-    virtual Result playbackStatus() { return Result::success(); }
-
-    // The calls between beginClick and endClick make one click: the moves
-    // of the pointer and the button events. A back end may hold them and
-    // hand them to the system together at endClick, in their order (and
-    // before a pause). By default each goes at once.
-    virtual void beginClick() {}
-    virtual void endClick() {}
 };
 
 // Modifier bits of a hot key in the form RegisterHotKey takes them.

@@ -1,35 +1,37 @@
-// The four mouse actions: button events at the pointer's current position,
-// and the one pause inside a double click.
-#include "hotkeys/CUtility.h"
-#include "platform/Platform.h"
+// The four mouse actions of a run: button events at the pointer's current
+// position, and the one pause inside a double click. Each says whether it
+// was played whole; after a stop it plays no more, but releases what it
+// pressed.
+#include "playback/PlaybackRun.h"
 
 using platform::Button;
 using platform::ButtonAction;
 
-void CUtility::ClickLeft()
+bool PlaybackRun::click(Button button)
 {
-    platform::Mouse& mouse = platform::current().mouse();
-    mouse.button(Button::Left, ButtonAction::Down);
-    mouse.button(Button::Left, ButtonAction::Up);
+    if (!m_mouse->button(button, ButtonAction::Down))
+        return false;
+    // A press is always released, also when the stop came while it was held.
+    m_mouse->button(button, ButtonAction::Up);
+    return true;
 }
 
-void CUtility::ClickRight()
+bool PlaybackRun::ClickLeft()
 {
-    platform::Mouse& mouse = platform::current().mouse();
-    mouse.button(Button::Right, ButtonAction::Down);
-    mouse.button(Button::Right, ButtonAction::Up);
+    return click(Button::Left);
 }
 
-void CUtility::DoubleClickLeft()
+bool PlaybackRun::ClickRight()
 {
-    ClickLeft();
-    platform::current().mouse().pause(static_cast<std::uint32_t>(GetDoubleClickDelay()));
-    ClickLeft();
+    return click(Button::Right);
 }
 
-void CUtility::DoubleClickRight()
+bool PlaybackRun::DoubleClickLeft()
 {
-    ClickRight();
-    platform::current().mouse().pause(static_cast<std::uint32_t>(GetDoubleClickDelay()));
-    ClickRight();
+    return ClickLeft() && m_mouse->pause(m_doubleClickDelay) && ClickLeft();
+}
+
+bool PlaybackRun::DoubleClickRight()
+{
+    return ClickRight() && m_mouse->pause(m_doubleClickDelay) && ClickRight();
 }

@@ -161,21 +161,23 @@ void TestX11Mouse::eachEventLeavesAtOnce()
 
 void TestX11Mouse::aClickGoesOutWhole()
 {
-    // Gathered into one write, a click's moves and buttons still take
-    // effect in order: the buttons where the first move put the pointer,
-    // the pointer back afterwards, and a double click's pause between its
-    // clicks on the server.
+    // A run's connection of its own gathers a click into one write; its
+    // moves and buttons still take effect in order: the buttons where the
+    // first move put the pointer, the pointer back afterwards, and a double
+    // click's pause between its clicks on the server.
     ClickRecorder recorder;
     QVERIFY2(recorder.start(), qPrintable(recorder.errorString()));
-    mouse().beginClick();
-    mouse().setCursorPos(400, 300);
-    mouse().button(Button::Left, ButtonAction::Down);
-    mouse().button(Button::Left, ButtonAction::Up);
-    mouse().pause(150);
-    mouse().button(Button::Left, ButtonAction::Down);
-    mouse().button(Button::Left, ButtonAction::Up);
-    mouse().setCursorPos(20, 30);
-    mouse().endClick();
+    RunWait wait;
+    const std::unique_ptr<MouseRun> run = mouse().openRun(wait);
+    QVERIFY(run->open());
+    run->setCursorPos(400, 300);
+    run->button(Button::Left, ButtonAction::Down);
+    run->button(Button::Left, ButtonAction::Up);
+    QVERIFY(run->pause(150));
+    run->button(Button::Left, ButtonAction::Down);
+    run->button(Button::Left, ButtonAction::Up);
+    run->setCursorPos(20, 30);
+    run->flush();
 
     const std::vector<RecordedEvent> events = recorder.take(4, 5000);
     QVERIFY2(events.size() == 4, qPrintable(describe(events)));

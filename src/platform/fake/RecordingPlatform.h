@@ -4,8 +4,10 @@
 
 #include "platform/Platform.h"
 
+#include <chrono>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <set>
 #include <utility>
 #include <vector>
@@ -20,40 +22,52 @@ struct Event {
     Button button = Button::Left;  // Button only
     ButtonAction action = ButtonAction::Down;
     std::uint32_t ms = 0;          // Pause only
-    bool inClick = false;          // made between beginClick and endClick
+    std::chrono::steady_clock::time_point time{}; // when it was recorded
 
     bool isDown(Button b) const { return kind == Kind::Button && button == b && action == ButtonAction::Down; }
     bool isUp(Button b) const { return kind == Kind::Button && button == b && action == ButtonAction::Up; }
 };
 
+// Records the calls of the window's thread, and of each playback run from
+// the run's own thread, into one list. Set the fields below before a run;
+// while one plays, read the list with eventsNow().
 class RecordingMouse final : public Mouse {
 public:
     std::optional<Point> cursorPos() override;
     void setCursorPos(int x, int y) override;
     void button(Button button, ButtonAction action) override;
     void pause(std::uint32_t ms) override;
-    void beginClick() override { m_inClick = true; }
-    void endClick() override
-    {
-        m_inClick = false;
-        ++clicksGathered;
-    }
+    std::unique_ptr<MouseRun> openRun(RunWait& wait) override;
 
     std::vector<Event> events;
     Point position;
     bool positionKnown = true;         // false: the position cannot be read, as on some Wayland desktops
-    int clicksGathered = 0;            // endClick calls
-    std::function<void()> duringPause; // runs inside each pause, as the world goes on meanwhile
+    int flushes = 0;                   // a run's flush calls
+    std::function<void()> duringPause; // runs on the window's thread in each pause, as the world goes on meanwhile
+    // A run's settle waits, as the portal makes them on GNOME: after a
+    // motion before the press, and between a press and its release.
+    std::uint32_t motionSettleMs = 0;
+    std::uint32_t pressHoldMs = 0;
+    // A run reads the position on the window's thread, as the Wayland
+    // overlay surfaces are read.
+    bool positionOnWindowThread = false;
+    // From this many flushes on, the system has taken the pointer from the
+    // run (-1: never).
+    int takenAfterFlushes = -1;
 
     // Button events only, as (x, y, button, action) in order.
     std::vector<Event> buttonEvents() const;
     // Number of completed clicks (down followed by up) of `b`.
     int clicks(Button b) const;
-    void clear() { events.clear(); }
+    void clear();
+    // A copy of the events so far, safe while a run plays.
+    std::vector<Event> eventsNow() const;
 
 private:
+    friend class RecordingRun;
     void record(Event e);
-    bool m_inClick = false;
+    std::optional<Point> query();
+    mutable std::mutex m_lock;
 };
 
 class RecordingHotKeys final : public HotKeys {

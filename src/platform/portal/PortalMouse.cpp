@@ -2,6 +2,7 @@
 
 #include "platform/portal/EiPointer.h"
 #include "platform/portal/PortalRequest.h"
+#include "platform/portal/PortalRun.h"
 #include "platform/portal/StreamLayout.h"
 
 #include <QDBusArgument>
@@ -62,6 +63,12 @@ PortalMouse::~PortalMouse()
     closeSession();
 }
 
+bool PortalMouse::isStarted() const
+{
+    const std::lock_guard<std::mutex> hold(m_lock);
+    return !m_session.isEmpty();
+}
+
 PortalRoute PortalMouse::plannedRoute()
 {
     return portalRoute(m_desktop, remoteDesktopVersion(), EiPointer::available());
@@ -90,33 +97,37 @@ Result PortalMouse::beginPlayback()
         result = openSession(notifyRoute(m_desktop, remoteDesktopVersion()));
     }
     m_opening = false;
-    m_failure = Result::success();
     return result;
 }
 
 void PortalMouse::endPlayback()
 {
-    if (!m_route.eis)
-        return;
-    closeSession();
+    // Called once the run has ended: nothing uses the connection any more.
+    if (m_route.eis)
+        closeSession();
 }
 
 void PortalMouse::closeSession()
 {
+    std::unique_ptr<EiPointer> ei;
+    QString session;
+    {
+        const std::lock_guard<std::mutex> hold(m_lock);
+        ei = std::move(m_ei);
+        session = std::exchange(m_session, QString());
+        m_streams.clear();
+    }
     // Nothing may stay pressed, and every event must have been handled by
     // the desktop, before the session ends.
-    if (m_ei) {
-        fail(m_ei->finish(kEisFinishMs));
-        m_ei.reset();
-    }
-    if (m_session.isEmpty())
+    if (ei)
+        fail(ei->finish(kEisFinishMs));
+    ei.reset();
+    if (session.isEmpty())
         return;
-    m_bus.disconnect(QString(), m_session, kSessionInterface, QStringLiteral("Closed"), this, SLOT(sessionClosed()));
-    m_bus.call(QDBusMessage::createMethodCall(kPortalService, m_session, kSessionInterface, QStringLiteral("Close")),
+    m_bus.disconnect(QString(), session, kSessionInterface, QStringLiteral("Closed"), this, SLOT(sessionClosed()));
+    m_bus.call(QDBusMessage::createMethodCall(kPortalService, session, kSessionInterface, QStringLiteral("Close")),
                QDBus::Block, 2000);
-    m_session.clear();
     m_opened.clear();
-    m_streams.clear();
 }
 
 Result PortalMouse::openSession(const PortalRoute& route)
@@ -187,7 +198,7 @@ Result PortalMouse::openSession(const PortalRoute& route)
     }
     if (!route.eis) {
         readStreams(response.results.value(QStringLiteral("streams")));
-        if (m_streams.empty()) {
+        if (const std::lock_guard<std::mutex> hold(m_lock); m_streams.empty()) {
             PortalResponse noScreen;
             noScreen.error = QStringLiteral("no screen was shared");
             return closeAndFail(noScreen);
@@ -201,10 +212,12 @@ Result PortalMouse::openSession(const PortalRoute& route)
         ended.outcome = PortalResponse::Ended;
         return closeAndFail(ended);
     }
-    m_session = session;
-    m_route = route;
-    m_moved = false;
-    m_pressSent = false;
+    {
+        const std::lock_guard<std::mutex> hold(m_lock);
+        m_session = session;
+        m_route = route;
+        m_failure = Result::success();
+    }
     if (route.eis) {
         if (Result connected = connectToEis(); !connected) {
             closeSession();
@@ -229,17 +242,23 @@ Result PortalMouse::connectToEis()
             "the desktop gave no input connection (ConnectToEIS): " +
                 (reply.errorMessage().isEmpty() ? std::string("no socket") : reply.errorMessage().toStdString()));
     std::string error;
-    m_ei = EiPointer::connect(::dup(socket.fileDescriptor()), kEisStartMs, error);
-    if (!m_ei)
+    std::unique_ptr<EiPointer> ei = EiPointer::connect(::dup(socket.fileDescriptor()), kEisStartMs, error);
+    if (!ei)
         return Result::failure(kErrorNotSupported, error);
+    const std::lock_guard<std::mutex> hold(m_lock);
+    m_ei = std::move(ei);
     return Result::success();
 }
 
 void PortalMouse::readStreams(const QVariant& streams)
 {
-    m_streams.clear();
+    std::vector<Stream> read;
+    const auto keep = [this, &read] {
+        const std::lock_guard<std::mutex> hold(m_lock);
+        m_streams = std::move(read);
+    };
     if (streams.userType() != qMetaTypeId<QDBusArgument>())
-        return;
+        return keep();
     std::vector<StreamFacts> facts;
     const QDBusArgument argument = streams.value<QDBusArgument>();
     argument.beginArray();
@@ -260,15 +279,19 @@ void PortalMouse::readStreams(const QVariant& streams)
     }
     argument.endArray();
     for (const StreamArea& area : streamAreas(facts))
-        m_streams.push_back({area.node, QRect(area.x, area.y, area.width, area.height)});
+        read.push_back({area.node, QRect(area.x, area.y, area.width, area.height)});
+    keep();
 }
 
 void PortalMouse::setCursorPos(int x, int y)
 {
-    if (!isStarted())
+    std::unique_lock<std::mutex> hold(m_lock);
+    if (m_session.isEmpty())
         return;
     if (m_ei) {
-        fail(m_ei->moveTo(x, y));
+        const Result moved = m_ei->moveTo(x, y);
+        hold.unlock();
+        fail(moved);
         return;
     }
     // The monitor that holds the point, else the nearest one; positions
@@ -285,32 +308,48 @@ void PortalMouse::setCursorPos(int x, int y)
     const double localX = std::clamp(x, area.left(), std::max(area.left(), area.right())) - area.left();
     const double localY = std::clamp(y, area.top(), std::max(area.top(), area.bottom())) - area.top();
     m_moved = true;
-    notify(QStringLiteral("NotifyPointerMotionAbsolute"), {stream.node, localX, localY});
+    const uint node = stream.node;
+    hold.unlock();
+    notify(QStringLiteral("NotifyPointerMotionAbsolute"), {node, localX, localY});
 }
 
 void PortalMouse::button(Button button, ButtonAction action)
 {
-    if (!isStarted())
-        return;
+    sendButton(button, action);
+}
+
+bool PortalMouse::sendButton(Button button, ButtonAction action)
+{
     const int code = button == Button::Left ? kButtonLeft : kButtonRight;
-    if (m_ei) {
-        // After a failure nothing more is pressed: a button whose motion
-        // was refused would land wherever the pointer is.
-        if (action == ButtonAction::Down && !m_failure)
-            return;
-        fail(m_ei->button(code, action == ButtonAction::Down));
-        return;
+    PortalRoute route;
+    {
+        std::unique_lock<std::mutex> hold(m_lock);
+        if (m_session.isEmpty())
+            return true;
+        if (m_ei) {
+            // After a failure nothing more is pressed: a button whose motion
+            // was refused would land wherever the pointer is.
+            if (action == ButtonAction::Down && !m_failure)
+                return true;
+            const Result sent = m_ei->button(code, action == ButtonAction::Down);
+            hold.unlock();
+            fail(sent);
+            return true;
+        }
+        route = m_route;
     }
     // Where the desktop loses a button that follows a motion or its press
-    // too soon (see PortalRoute), it waits. These waits belong to the
-    // click: the row's delay still counts from their end.
-    if (m_moved && m_route.motionSettleMs > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(m_route.motionSettleMs));
-    if (action == ButtonAction::Up && m_pressSent && !m_moved && m_route.pressHoldMs > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(m_route.pressHoldMs));
-    m_moved = false;
+    // too soon (see PortalRoute), it waits. These waits belong to the click:
+    // the row's delay still counts from their end. A stop during them sends
+    // no press, and the release at once.
+    const bool moved = std::exchange(m_moved, false);
+    if (moved && route.motionSettleMs > 0 && !settle(route.motionSettleMs) && action == ButtonAction::Down)
+        return false;
+    if (action == ButtonAction::Up && m_pressSent && !moved && route.pressHoldMs > 0)
+        settle(route.pressHoldMs);
     m_pressSent = action == ButtonAction::Down;
     notify(QStringLiteral("NotifyPointerButton"), {code, action == ButtonAction::Down ? 1u : 0u});
+    return true;
 }
 
 void PortalMouse::pause(std::uint32_t ms)
@@ -318,9 +357,62 @@ void PortalMouse::pause(std::uint32_t ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+bool PortalMouse::settle(int ms)
+{
+    RunWait* wait = nullptr;
+    {
+        const std::lock_guard<std::mutex> hold(m_lock);
+        wait = m_runWait;
+    }
+    if (wait)
+        return wait->sleep(std::chrono::milliseconds(ms));
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    return true;
+}
+
+std::unique_ptr<MouseRun> PortalMouse::openRun(RunWait& wait)
+{
+    return std::make_unique<PortalRun>(*this, wait);
+}
+
+void PortalMouse::beginRun(RunWait& wait)
+{
+    const std::lock_guard<std::mutex> hold(m_lock);
+    m_runWait = &wait;
+    m_moved = false;
+    m_pressSent = false;
+}
+
+void PortalMouse::endRun()
+{
+    Result finished;
+    {
+        const std::lock_guard<std::mutex> hold(m_lock);
+        m_runWait = nullptr;
+        // Through libei: nothing left pressed, and every event handled by
+        // the desktop before the run counts as ended.
+        if (m_ei)
+            finished = m_ei->finish(kEisFinishMs);
+    }
+    fail(finished);
+}
+
+Result PortalMouse::status() const
+{
+    const std::lock_guard<std::mutex> hold(m_lock);
+    if (!m_failure)
+        return m_failure;
+    if (m_session.isEmpty())
+        return Result::failure(kErrorCancelled, "the desktop ended the control of the pointer");
+    return Result::success();
+}
+
 void PortalMouse::fail(const Result& result)
 {
-    if (!result && m_failure) {
+    if (result)
+        return;
+    const std::lock_guard<std::mutex> hold(m_lock);
+    if (m_failure) {
         m_failure = result;
         std::fprintf(stderr, "quorvel: the clicks stopped: %s\n", result.message.c_str());
     }
@@ -328,8 +420,15 @@ void PortalMouse::fail(const Result& result)
 
 void PortalMouse::notify(const QString& method, const QVariantList& arguments)
 {
+    QString session;
+    {
+        const std::lock_guard<std::mutex> hold(m_lock);
+        session = m_session;
+    }
+    if (session.isEmpty())
+        return;
     QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath, kRemoteDesktopInterface, method);
-    call.setArguments(QVariantList{QVariant::fromValue(QDBusObjectPath(m_session)), QVariantMap()} + arguments);
+    call.setArguments(QVariantList{QVariant::fromValue(QDBusObjectPath(session)), QVariantMap()} + arguments);
     call.setAutoStartService(false);
     // The portal handles each call on a thread of its own, so calls sent
     // without waiting overtake one another there: a button before the
@@ -347,17 +446,14 @@ void PortalMouse::sessionClosed()
 {
     // The user or the desktop ended the session: the next playback asks again.
     m_bus.disconnect(QString(), m_opened, kSessionInterface, QStringLiteral("Closed"), this, SLOT(sessionClosed()));
-    if (!m_session.isEmpty()) {
-        PortalResponse ended;
-        ended.outcome = PortalResponse::Ended;
-        fail(Result::failure(kErrorNotSupported, ended.describe(kWhat).toStdString()));
-    }
     m_opened.clear();
-    m_session.clear();
-    m_streams.clear();
-    m_ei.reset();
-    m_pressSent = false;
-    m_moved = false;
+    std::unique_ptr<EiPointer> ei;
+    {
+        const std::lock_guard<std::mutex> hold(m_lock);
+        m_session.clear();
+        m_streams.clear();
+        ei = std::move(m_ei);
+    }
 }
 
 uint PortalMouse::remoteDesktopVersion()

@@ -14,6 +14,9 @@
 // play; reopening it asks nothing. A session of the Notify calls, which an
 // old portal would ask for again, stays open for the life of the process,
 // unless the desktop closes it.
+//
+// The window's thread opens and closes sessions; a playback run (PortalRun)
+// makes its calls from its own thread, through the operations below.
 #pragma once
 
 #include "platform/Platform.h"
@@ -25,6 +28,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -51,12 +55,27 @@ public:
     void pause(std::uint32_t ms) override;
     Result beginPlayback() override;
     void endPlayback() override;
+    std::unique_ptr<MouseRun> openRun(RunWait& wait) override;
 
     void setValueStore(ValueStore* store) { m_store = store; }
-    bool isStarted() const { return !m_session.isEmpty(); }
+    bool isStarted() const;
     // How the next session will click, as far as is known before it opens.
     PortalRoute plannedRoute();
-    Result playbackStatus() override { return m_failure; }
+
+    // For a playback run, on its thread: the desktop's settle waits become
+    // the run's waits, which its stop cuts short, from beginRun to endRun;
+    // endRun releases what the run left pressed and, through libei, waits
+    // until the desktop has handled every event.
+    void beginRun(RunWait& wait);
+    void endRun();
+    // One button event, after the desktop's settle waits. False when the
+    // run was stopped during the wait before a press, which is then not
+    // sent; a release is sent at once.
+    bool sendButton(Button button, ButtonAction action);
+    // Fails, in the user's words, once the desktop has ended the session or
+    // taken the pointer away, or a position lay on none of its screens.
+    Result status() const;
+    const PositionReader& positionReader() const { return m_readPosition; }
 
     // How long the desktop may take to answer, the user's answer included.
     static constexpr int kAnswerTimeoutMs = 120000;
@@ -76,6 +95,8 @@ private:
     void readStreams(const QVariant& streams);
     void notify(const QString& method, const QVariantList& arguments);
     void fail(const Result& result);
+    // Waits `ms` as a settle wait; false when the run was stopped during it.
+    bool settle(int ms);
     uint remoteDesktopVersion();
     uint readRemoteDesktopVersion() const;
 
@@ -90,7 +111,12 @@ private:
     PortalRoute m_route;   // of the started session
     std::unique_ptr<EiPointer> m_ei;
     Result m_failure;
+    // Guards the session's state (and the input connection, which a run
+    // uses on its thread), which the window's thread changes.
+    mutable std::mutex m_lock;
+    RunWait* m_runWait = nullptr;
     bool m_opening = false;
+    // Touched only by the thread that plays.
     bool m_moved = false;     // a motion was sent since the last button event
     bool m_pressSent = false; // the last button event sent was a press
 };

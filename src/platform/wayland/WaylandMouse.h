@@ -1,7 +1,10 @@
 // The pointer on a wlroots compositor: moved and clicked through one virtual
 // pointer (zwlr_virtual_pointer_v1) that lives as long as the object, its
 // position read with the overlay surfaces of PointerLocator. Positions are
-// layout coordinates in the compositor's logical pixels.
+// layout coordinates in the compositor's logical pixels. A playback run
+// clicks through a connection and a virtual pointer of its own, and asks the
+// window's thread to read the pointer, whose overlay surfaces are on the
+// window thread's connection.
 #pragma once
 
 #include "platform/Platform.h"
@@ -39,13 +42,10 @@ public:
     void setCursorPos(int x, int y) override;
     void button(Button button, ButtonAction action) override;
     void pause(std::uint32_t ms) override;
-    void beginClick() override { m_holding = true; }
-    void endClick() override;
+    std::unique_ptr<MouseRun> openRun(RunWait& wait) override;
 
 private:
-    // Hands the requests written so far to the compositor, unless a click
-    // is being gathered.
-    void send();
+    class Run;
     // Milliseconds since the object was made: the events' timestamps.
     std::uint32_t now() const;
     // Waits, the first time, until the seat's other clients have had their
@@ -57,7 +57,6 @@ private:
     zwlr_virtual_pointer_v1* m_pointer = nullptr;
     std::chrono::steady_clock::time_point m_start;
     std::chrono::steady_clock::time_point m_seatSettled;
-    bool m_holding = false;
 };
 
 } // namespace platform::wayland

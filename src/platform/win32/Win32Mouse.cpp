@@ -17,9 +17,7 @@ DWORD buttonFlag(Button button, ButtonAction action)
     return down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
 }
 
-} // namespace
-
-std::optional<Point> Win32Mouse::cursorPos()
+std::optional<Point> readCursorPos()
 {
     // GetCursorPos fails only without an interactive desktop, which check()
     // reports at start.
@@ -29,6 +27,34 @@ std::optional<Point> Win32Mouse::cursorPos()
     return Point{position.x, position.y};
 }
 
+void sendButton(Button button, ButtonAction action)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = buttonFlag(button, action);
+    SendInput(1, &input, sizeof input);
+}
+
+// The calls work from any thread of the interactive desktop.
+class Win32MouseRun final : public MouseRun {
+public:
+    using MouseRun::MouseRun;
+    std::optional<Point> cursorPos() override { return readCursorPos(); }
+    void setCursorPos(int x, int y) override { SetCursorPos(x, y); }
+    bool button(Button button, ButtonAction action) override
+    {
+        sendButton(button, action);
+        return true;
+    }
+};
+
+} // namespace
+
+std::optional<Point> Win32Mouse::cursorPos()
+{
+    return readCursorPos();
+}
+
 void Win32Mouse::setCursorPos(int x, int y)
 {
     SetCursorPos(x, y);
@@ -36,12 +62,17 @@ void Win32Mouse::setCursorPos(int x, int y)
 
 void Win32Mouse::button(Button button, ButtonAction action)
 {
-    mouse_event(buttonFlag(button, action), 0, 0, 0, 0);
+    sendButton(button, action);
 }
 
 void Win32Mouse::pause(std::uint32_t ms)
 {
     Sleep(ms);
+}
+
+std::unique_ptr<MouseRun> Win32Mouse::openRun(RunWait& wait)
+{
+    return std::make_unique<Win32MouseRun>(wait);
 }
 
 } // namespace platform::win32

@@ -1,5 +1,6 @@
 // The pointer and the mouse buttons on Windows: the cursor functions of user32
-// and one mouse_event call per button event.
+// and one SendInput call per button event. A playback run makes the same
+// calls from its own thread.
 #pragma once
 
 #include "platform/Platform.h"
@@ -15,6 +16,7 @@ public:
     void setCursorPos(int x, int y) override;
     void button(Button button, ButtonAction action) override;
     void pause(std::uint32_t ms) override;
+    std::unique_ptr<MouseRun> openRun(RunWait& wait) override;
 };
 
 } // namespace platform::win32

@@ -14,7 +14,7 @@ public:
     // cannot be read (a process without an interactive desktop, such as a
     // service, can neither read nor inject input).
     Result check() override;
-    std::string clickPath() override { return "Windows (mouse_event)"; }
+    std::string clickPath() override { return "Windows (SendInput)"; }
     Mouse& mouse() override { return m_mouse; }
     HotKeys& hotKeys() override { return m_hotKeys; }
     Shell& shell() override { return m_shell; }

@@ -1,6 +1,7 @@
 // The pointer on X11: its position read with XQueryPointer on the root
 // window, moved and clicked through the XTest extension. Positions are root
-// window coordinates in device pixels.
+// window coordinates in device pixels. A playback run clicks through an X
+// connection of its own, opened and closed on the run's thread.
 #pragma once
 
 #include "platform/Platform.h"
@@ -22,18 +23,12 @@ public:
     void setCursorPos(int x, int y) override;
     void button(Button button, ButtonAction action) override;
     void pause(std::uint32_t ms) override;
-    void beginClick() override { m_holding = true; }
-    void endClick() override;
+    std::unique_ptr<MouseRun> openRun(RunWait& wait) override;
 
 private:
-    // Hands the requests written so far to the server, unless a click is
-    // being gathered.
-    void send();
-
     Display* m_display;
     bool m_canInject;
     bool m_rootless;
-    bool m_holding = false;
 };
 
 } // namespace platform::x11

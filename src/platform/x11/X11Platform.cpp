@@ -5,10 +5,32 @@
 #include "platform/x11/X11Mouse.h"
 #include "platform/x11/XdgShell.h"
 
+#include <QGuiApplication>
+
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
 namespace platform::x11 {
+namespace {
+
+// Qt follows the keyboard on its own connection through XKB's state
+// notifications, which by default come for every change of the pointer's
+// buttons too, whoever presses them: each click played would wake the
+// window's thread twice. Qt looks at the modifiers and the group only.
+void spareTheWindowPointerButtons()
+{
+    // A program without windows (the tests of this back end) has no such
+    // connection.
+    auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    auto* x11 = gui ? gui->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->display())
+        return;
+    XkbSelectEventDetails(x11->display(), XkbUseCoreKbd, XkbStateNotify, XkbPointerButtonMask, 0);
+    XFlush(x11->display());
+}
+
+} // namespace
 
 X11Platform::X11Platform(std::unique_ptr<HotKeys> sessionHotKeys)
 {
@@ -25,6 +47,7 @@ X11Platform::X11Platform(std::unique_ptr<HotKeys> sessionHotKeys)
     }
     m_underWayland = sessionHotKeys != nullptr;
     m_mouse = std::make_unique<X11Mouse>(m_pointerDisplay, m_hasXTest, m_underWayland);
+    spareTheWindowPointerButtons();
     if (m_underWayland)
         m_hotKeys = std::move(sessionHotKeys);
     else
