@@ -132,6 +132,26 @@ void KdeEndToEndTest::twoMonitorsSideBySide()
                                        {row(0, 512, 0), row(1279, 1023, 1), row(1500, 200, 0), row(300, 100, 0)});
     playRuns(session, file, 3,
              clickLines(1, 0, 512) + clickLines(3, 1279, 1023) + clickLines(1, 1500, 200) + clickLines(1, 300, 100));
+
+    // Through libei a row on no monitor stops the run, which says so and
+    // ends with code 1, rather than clicking wherever the pointer is.
+    if (session.remoteDesktopVersion() < 2)
+        return;
+    ClickRecorder recorder;
+    ClickRecorder::Options strips;
+    strips.more = kStrips;
+    QVERIFY2(recorder.start(strips), qPrintable(recorder.errorString()));
+    BoundedProcess program;
+    const QString off = writeSequence(QStringLiteral("off.tpx"), 1, {row(100, 100, 0), row(3000, 100, 0)});
+    QVERIFY2(program.start(programPath(), {off}), qPrintable(program.errorString()));
+    QCOMPARE(buttonsOf(recorder.take(2, 20000)), clickLines(1, 100, 100));
+    QVERIFY2(session.answerWindow(QStringLiteral("Quorvel"), 20000), qPrintable(session.errorString()));
+    QVERIFY2(program.waitForExit(15000), "the run did not end");
+    const QByteArray errors = program.readAllStandardError();
+    QVERIFY2(errors.contains("Mouse clicks stopped: the position (3000, 100) is on no screen of the desktop."),
+             errors.constData());
+    QCOMPARE(program.exitCode(), 1);
+    QVERIFY(recorder.collectFor(200).empty());
 }
 
 void KdeEndToEndTest::aStoredHotKeyStartsAndStopsPlayback()

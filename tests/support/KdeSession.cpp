@@ -161,7 +161,7 @@ void KdeSession::exportEnvironment() const
     qputenv("XDG_SESSION_TYPE", "wayland");
 }
 
-bool KdeSession::answerRemoteControlDialog(int timeoutMs)
+bool KdeSession::answerWindow(const QString& caption, int timeoutMs)
 {
     // KWin's window runner finds windows by their caption, and activating
     // one raises it and gives it the keyboard.
@@ -169,10 +169,10 @@ bool KdeSession::answerRemoteControlDialog(int timeoutMs)
     bool answered = false;
     {
         const QDBusConnection bus = QDBusConnection::connectToBus(m_bus.address(), name);
-        const auto dialog = [&bus]() -> QString {
+        const auto dialog = [&bus, &caption]() -> QString {
             QDBusMessage match =
                 QDBusMessage::createMethodCall("org.kde.KWin", "/WindowsRunner", "org.kde.krunner1", "Match");
-            match.setArguments({QStringLiteral("Remote control requested")});
+            match.setArguments({caption});
             const QDBusMessage reply = bus.call(match, QDBus::Block, 2000);
             if (reply.arguments().isEmpty())
                 return QString();
@@ -186,7 +186,7 @@ bool KdeSession::answerRemoteControlDialog(int timeoutMs)
                 matches.beginStructure();
                 matches >> matchId >> text;
                 matches.endStructure();
-                if (text == QLatin1String("Remote control requested"))
+                if (text == caption)
                     id = matchId;
             }
             matches.endArray();
@@ -210,7 +210,7 @@ bool KdeSession::answerRemoteControlDialog(int timeoutMs)
     }
     QDBusConnection::disconnectFromBus(name);
     if (!answered)
-        m_error = QStringLiteral("no \"Remote control requested\" dialog answered within %1 ms").arg(timeoutMs);
+        m_error = QStringLiteral("no window \"%1\" answered within %2 ms").arg(caption).arg(timeoutMs);
     return answered;
 }
 

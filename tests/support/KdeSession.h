@@ -55,11 +55,15 @@ public:
     // The RemoteDesktop portal's version: 1 on Plasma 5.27, 2 on Plasma 6,
     // which asks the user ("Remote control requested") and remembers.
     uint remoteDesktopVersion() const { return m_remoteDesktopVersion; }
-    // Waits at most `timeoutMs` for the portal's "Remote control requested"
-    // dialog, found by its caption among KWin's windows, raises it and
-    // answers it with Return (Share), as a person at the keyboard would;
-    // true once it has gone.
-    bool answerRemoteControlDialog(int timeoutMs);
+    // Waits at most `timeoutMs` for a window captioned `caption` (the
+    // portal's "Remote control requested", a box of the program's), found
+    // among KWin's windows, raises it and answers it with Return (Share,
+    // OK), as a person at the keyboard would; true once it has gone.
+    bool answerWindow(const QString& caption, int timeoutMs);
+    bool answerRemoteControlDialog(int timeoutMs)
+    {
+        return answerWindow(QStringLiteral("Remote control requested"), timeoutMs);
+    }
 
     // Ends KWin and the bus (the destructor does it otherwise).
     void stop();
