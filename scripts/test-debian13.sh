@@ -3,8 +3,8 @@
 # 48, Plasma 6.3, Qt 6.8, GCC 14, libei):
 #   - the program built as `make run` builds it (Release, the default flags:
 #     warnings are not errors), in build-debian13-release/;
-#   - the test build (sanitizers, warnings as errors) in build-debian13/, with
-#     its unit tests;
+#   - the test build (sanitizers, warnings as errors) in build-debian13/, of
+#     the program, the unit tests and the desktops' tests, with its unit tests;
 #   - the GNOME and the KDE end-to-end tests against the real stacks, each
 #     stack in a network namespace of its own;
 #   - the Debian package (make package: dpkg-buildpackage and lintian, no
@@ -54,8 +54,9 @@ jobs=${QUORVEL_JOBS:-$(nproc)}
 # As `make run` builds it, and as the README's cmake lines do.
 step release inside sh -c "cmake -S . -B build-debian13-release -DCMAKE_BUILD_TYPE=Release -DQUORVEL_SANITIZE=OFF \
     && cmake --build build-debian13-release -j$jobs --target quorvel"
+# The test build: what the unit tests and the two desktops' tests need.
 step build inside sh -c "cmake -S . -B build-debian13 -DQUORVEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_WERROR=ON \
-    && cmake --build build-debian13 -j$jobs"
+    && cmake --build build-debian13 -j$jobs --target quorvel quorvel_unit_tests tst_gnome_e2e tst_kde_e2e"
 if [ -x "$top/build-debian13/tst_gnome_e2e" ]; then
     step unit inside ctest --test-dir build-debian13 -L unit --output-on-failure --timeout 300 -j2
     # Each desktop stack in a network namespace of its own: Xwayland's
