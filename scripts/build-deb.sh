@@ -28,6 +28,11 @@ else
     (cd "$top" && tar --exclude='./build*' --exclude=./.git -cf - .) | tar -xf - -C "$source"
 fi
 
+# Without libei (Debian 12 has none) the package is built without it.
+if ! pkg-config --exists 'libei-1.0 >= 1.3.901' 2>/dev/null; then
+    export DEB_BUILD_PROFILES="${DEB_BUILD_PROFILES:+$DEB_BUILD_PROFILES }pkg.quorvel.nolibei"
+fi
+
 # -j2 unless told otherwise: the machine is usually shared.
 export DEB_BUILD_OPTIONS="${DEB_BUILD_OPTIONS:-parallel=${QUORVEL_JOBS:-2}}"
 (cd "$source" && dpkg-buildpackage -us -uc -b) >"$out/build.log" 2>&1 || {

@@ -23,6 +23,11 @@ packages=(
     at-spi2-core python3-pyatspi
     dpkg-dev debhelper lintian appstream man-db
 )
+# libei, for clicks through the desktop portal's input connection, where the
+# system has it (Debian 13 does, Debian 12 does not).
+if apt-cache show libei-dev >/dev/null 2>&1; then
+    packages+=(libei-dev)
+fi
 # Wine loads the X11 libraries it recommends at run time, so these come with
 # their recommendations.
 win32_packages=()
