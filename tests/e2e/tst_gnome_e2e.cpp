@@ -114,7 +114,9 @@ void GnomeEndToEndTest::unattendedRunsPlayEveryClickThroughThePortal()
         if (run == 1 || version < 2)
             QVERIFY2(m_remote->answerShareDialog(20000), qPrintable(where + ": " + m_remote->errorString()));
         const std::vector<RecordedEvent> events = recorder.take(expected.size(), 15000);
-        QVERIFY2(program.waitForExit(15000), qPrintable(where + " did not end"));
+        if (!program.waitForExit(15000))
+            QFAIL(qPrintable(where + " did not end: " + describe(events) + m_remote->keepScreen() + "\n" +
+                             program.readAllStandardError()));
         const QByteArray errors = program.readAllStandardError();
         QVERIFY2(buttonsOf(events) == expected, qPrintable(where + ": " + describe(events) + "\n" + errors));
         QCOMPARE(program.exitCode(), 0);
@@ -156,7 +158,9 @@ void GnomeEndToEndTest::storedHotKeysStartAndStopPlayback()
     // The desktop confirms the shortcuts that the program binds at start,
     // one question for each.
     for (int hotKey = 1; hotKey <= 2; ++hotKey)
-        QVERIFY2(remote.answerShortcutsDialog(30000), qPrintable(remote.errorString()));
+        if (!remote.answerShortcutsDialog(30000))
+            QFAIL(qPrintable(QStringLiteral("hot key %1: ").arg(hotKey) + remote.errorString() + "\n" +
+                             program.readAllStandardError()));
     QTest::qWait(1000); // the window has the keyboard again
     // A row typed into the window, its X field first: 300, Tab, 900, Return.
     QVERIFY(remote.pressKeys({4}) && remote.pressKeys({11}) && remote.pressKeys({11}) && remote.pressKeys({15}) &&

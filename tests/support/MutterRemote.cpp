@@ -8,9 +8,12 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
 
 namespace quorvel::test {
 namespace {
@@ -167,18 +170,51 @@ QString MutterRemote::keepLastFrame() const
     return m_lastFrame.save(path) ? QStringLiteral(" (the screen last showed %1)").arg(path) : QString();
 }
 
-std::optional<QImage> MutterRemote::frame()
+QString MutterRemote::keepScreen()
 {
+    for (int grab = 0; grab < 3; ++grab)
+        if (frame(5000))
+            break;
+    return keepLastFrame();
+}
+
+std::optional<QImage> MutterRemote::frame(int timeoutMs)
+{
+    // Now and then (GNOME 48, PipeWire 1.4) every buffer of a new
+    // pipewiresrc connection comes without memory: it says so on standard
+    // error for each one and never makes a frame. Such a grab is given up
+    // at its first complaint; the next grab is a new connection.
     QTemporaryDir dir;
     const QString file = dir.path() + "/frame.png";
-    const ProcessOutput out = runBounded("env",
-                                         {"XDG_RUNTIME_DIR=" + m_session.runtimeDir(), "gst-launch-1.0", "-q",
-                                          "pipewiresrc", "path=" + QString::number(m_node), "num-buffers=1", "!",
-                                          "videoconvert", "!", "pngenc", "!", "filesink", "location=" + file},
-                                         15000);
+    BoundedProcess grab;
+    const QStringList arguments{"XDG_RUNTIME_DIR=" + m_session.runtimeDir(),
+                                "gst-launch-1.0",
+                                "-q",
+                                "pipewiresrc",
+                                "path=" + QString::number(m_node),
+                                "num-buffers=1",
+                                "!",
+                                "videoconvert",
+                                "!",
+                                "pngenc",
+                                "!",
+                                "filesink",
+                                "location=" + file};
+    if (!grab.start("env", arguments)) {
+        m_error = "no frame: " + grab.errorString();
+        return std::nullopt;
+    }
+    const QDeadlineTimer deadline(timeoutMs);
+    QByteArray errors;
+    bool ended = false;
+    while (!(ended = grab.waitForExit(100)) && !deadline.hasExpired() && !errors.contains("CRITICAL"))
+        errors += grab.readAllStandardError();
+    errors += grab.readAllStandardError();
     QImage image(file);
-    if (!out.succeeded() || image.isNull()) {
-        m_error = "no frame: " + out.describe();
+    if (!ended || grab.exitCode() != 0 || image.isNull()) {
+        m_error = QStringLiteral("no frame (pipewiresrc, %1): %2")
+                      .arg(ended ? QStringLiteral("exit %1").arg(grab.exitCode()) : QStringLiteral("given up"),
+                           QString::fromLocal8Bit(errors.left(300)));
         return std::nullopt;
     }
     m_lastFrame = image;
@@ -211,21 +247,39 @@ bool MutterRemote::pressKeys(const QList<uint>& keys)
     return true;
 }
 
-bool MutterRemote::answerDialog(const std::function<std::optional<Answer>(const QImage&)>& read, int timeoutMs)
+bool MutterRemote::answerDialog(const std::function<std::optional<Answer>(const QImage&)>& read, int timeoutMs,
+                               int goneForMs)
 {
     // Acts only on what two frames in a row show alike, so not on a dialog
     // that is still appearing or a switch that is still moving, and is done
-    // once the dialog has gone after its last click.
+    // once the dialog has stayed away for `goneForMs` after its last click;
+    // a dialog seen again is answered again.
     const QDeadlineTimer deadline(timeoutMs);
     std::optional<Answer> before;
     bool answered = false;
+    QElapsedTimer gone;
+    QString grabError;
     while (!deadline.hasExpired()) {
-        const std::optional<QImage> image = frame();
-        if (!image)
-            return false;
+        const std::optional<QImage> image = frame(std::clamp<int>(deadline.remainingTime(), 1, 15000));
+        if (!image) {
+            grabError = m_error;
+            qWarning("%s; a new grab follows", qPrintable(m_error));
+            before.reset();
+            continue;
+        }
         const std::optional<Answer> seen = read(*image);
-        if (answered && !seen && !before)
-            return true;
+        if (answered && !seen) {
+            if (!gone.isValid())
+                gone.start();
+            if (gone.elapsed() >= goneForMs)
+                return true;
+        }
+        if (seen && answered) {
+            qWarning("the dialog is there again after its last click");
+            answered = false;
+        }
+        if (seen)
+            gone.invalidate();
         const bool steady = seen && before && seen->looks == before->looks;
         before = seen;
         if (!steady)
@@ -235,13 +289,14 @@ bool MutterRemote::answerDialog(const std::function<std::optional<Answer>(const 
         answered = seen->last;
         before.reset();
     }
-    m_error = keepLastFrame();
+    m_error = keepLastFrame() + (grabError.isEmpty() ? QString() : "; the last failed grab: " + grabError);
     return false;
 }
 
 bool MutterRemote::answerShareDialog(int timeoutMs)
 {
-    // The switch first, then Share.
+    // The switch first, then Share. The dialog is watched for a while after
+    // Share: now and then GNOME 48's is up again after it, its switch off.
     const bool answered = answerDialog(
         [](const QImage& image) -> std::optional<Answer> {
             const std::optional<ShareDialog> d = findShareDialog(image);
@@ -251,7 +306,7 @@ bool MutterRemote::answerShareDialog(int timeoutMs)
                           d->switchOn ? d->share.center() : d->remoteSwitch.center(),
                           d->switchOn};
         },
-        timeoutMs);
+        timeoutMs, 1500);
     if (!answered)
         m_error = QStringLiteral("no \"Remote desktop\" dialog with remote interaction switched on within %1 ms")
                       .arg(timeoutMs) +
@@ -268,7 +323,7 @@ bool MutterRemote::answerShortcutsDialog(int timeoutMs)
                 return std::nullopt;
             return Answer{{*add}, add->center(), true};
         },
-        timeoutMs);
+        timeoutMs, 0);
     if (!answered)
         m_error = QStringLiteral("no \"Add Keyboard Shortcuts\" dialog answered within %1 ms").arg(timeoutMs) + m_error;
     return answered;

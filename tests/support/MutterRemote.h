@@ -48,8 +48,12 @@ public:
     bool start();
     QString errorString() const { return m_error; }
 
-    // A frame of the screen; nothing when none came in time.
-    std::optional<QImage> frame();
+    // A frame of the screen; nothing when none came within `timeoutMs` or
+    // the grab broke down.
+    std::optional<QImage> frame(int timeoutMs = 15000);
+    // Saves what the screen shows now for whoever reads a failure: " (the
+    // screen last showed <file>)", or nothing.
+    QString keepScreen();
     // Moves the pointer to `p`.
     bool moveTo(const QPoint& p);
     // Moves the pointer to `p` and clicks the left button there.
@@ -77,7 +81,7 @@ private:
         QPoint click;
         bool last = false;
     };
-    bool answerDialog(const std::function<std::optional<Answer>(const QImage&)>& read, int timeoutMs);
+    bool answerDialog(const std::function<std::optional<Answer>(const QImage&)>& read, int timeoutMs, int goneForMs);
     QString keepLastFrame() const;
     bool call(const QString& path, const QString& interface, const QString& method, const QVariantList& arguments,
               QVariant* result = nullptr);
