@@ -248,7 +248,7 @@ bool MutterRemote::pressKeys(const QList<uint>& keys)
 }
 
 bool MutterRemote::answerDialog(const std::function<std::optional<Answer>(const QImage&)>& read, int timeoutMs,
-                               int goneForMs)
+                               int goneForMs, int* lastClicks)
 {
     // Acts only on what two frames in a row show alike, so not on a dialog
     // that is still appearing or a switch that is still moving, and is done
@@ -275,7 +275,7 @@ bool MutterRemote::answerDialog(const std::function<std::optional<Answer>(const 
                 return true;
         }
         if (seen && answered) {
-            qWarning("the dialog is there again after its last click");
+            qWarning("a dialog is up again after the last click");
             answered = false;
         }
         if (seen)
@@ -287,6 +287,8 @@ bool MutterRemote::answerDialog(const std::function<std::optional<Answer>(const 
         if (!click(seen->click))
             return false;
         answered = seen->last;
+        if (answered && lastClicks)
+            ++*lastClicks;
         before.reset();
     }
     m_error = keepLastFrame() + (grabError.isEmpty() ? QString() : "; the last failed grab: " + grabError);
@@ -314,8 +316,9 @@ bool MutterRemote::answerShareDialog(int timeoutMs)
     return answered;
 }
 
-bool MutterRemote::answerShortcutsDialog(int timeoutMs)
+int MutterRemote::answerShortcutsDialogs(int timeoutMs)
 {
+    int presses = 0;
     const bool answered = answerDialog(
         [](const QImage& image) -> std::optional<Answer> {
             const std::optional<QRect> add = findBlueButton(image, false);
@@ -323,10 +326,10 @@ bool MutterRemote::answerShortcutsDialog(int timeoutMs)
                 return std::nullopt;
             return Answer{{*add}, add->center(), true};
         },
-        timeoutMs, 0);
+        timeoutMs, 3000, &presses);
     if (!answered)
         m_error = QStringLiteral("no \"Add Keyboard Shortcuts\" dialog answered within %1 ms").arg(timeoutMs) + m_error;
-    return answered;
+    return answered ? presses : 0;
 }
 
 } // namespace quorvel::test

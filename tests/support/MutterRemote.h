@@ -66,9 +66,11 @@ public:
     // switches remote interaction on, presses Share and waits until the
     // dialog has gone.
     bool answerShareDialog(int timeoutMs);
-    // Waits at most `timeoutMs` for the dialog that confirms global
-    // shortcuts, presses its Add button and waits until it has gone.
-    bool answerShortcutsDialog(int timeoutMs);
+    // Waits at most `timeoutMs` for the dialogs that confirm global
+    // shortcuts (one per shortcut), presses Add in each and waits until
+    // none has come for 3 s. The number of presses (a press that did not
+    // take is repeated), 0 when there was no dialog to answer.
+    int answerShortcutsDialogs(int timeoutMs);
 
 private slots:
     void streamAdded(uint node);
@@ -81,7 +83,8 @@ private:
         QPoint click;
         bool last = false;
     };
-    bool answerDialog(const std::function<std::optional<Answer>(const QImage&)>& read, int timeoutMs, int goneForMs);
+    bool answerDialog(const std::function<std::optional<Answer>(const QImage&)>& read, int timeoutMs, int goneForMs,
+                      int* lastClicks = nullptr);
     QString keepLastFrame() const;
     bool call(const QString& path, const QString& interface, const QString& method, const QVariantList& arguments,
               QVariant* result = nullptr);
