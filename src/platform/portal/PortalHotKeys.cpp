@@ -156,11 +156,8 @@ Result PortalHotKeys::bindAllOnce()
     PortalResponse response =
         callPortal(m_bus, kGlobalShortcutsInterface, QStringLiteral("CreateSession"), {},
                    {{QStringLiteral("session_handle_token"), QStringLiteral("quorvel_shortcuts")}}, kAnswerTimeoutMs);
-    if (!response.ok()) {
-        const std::uint32_t error =
-            response.outcome == PortalResponse::Cancelled ? kErrorCancelled : kErrorNotSupported;
-        return Result::failure(error, response.describe(kWhat).toStdString());
-    }
+    if (!response.ok())
+        return Result::failure(response.errorCode(), response.describe(kWhat).toStdString());
     m_session = objectPathOf(response.results.value(QStringLiteral("session_handle")));
 
     QList<Shortcut> shortcuts;
@@ -179,9 +176,8 @@ Result PortalHotKeys::bindAllOnce()
                                          response.results.contains(QStringLiteral("shortcuts")));
     if (!bound) {
         closeSession();
-        const std::uint32_t error = response.outcome == PortalResponse::Cancelled ? kErrorCancelled
-                                    : response.outcome == PortalResponse::Ended   ? kErrorNotReady
-                                                                                  : kErrorNotSupported;
+        const std::uint32_t error =
+            response.outcome == PortalResponse::Ended ? kErrorNotReady : response.errorCode();
         return Result::failure(error, response.describe(kWhat).toStdString());
     }
     return Result::success();

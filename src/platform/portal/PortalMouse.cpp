@@ -134,9 +134,7 @@ Result PortalMouse::openSession(const PortalRoute& route)
 {
     identifyToPortal(m_bus);
     const auto failed = [](const PortalResponse& response) {
-        const std::uint32_t error =
-            response.outcome == PortalResponse::Cancelled ? kErrorCancelled : kErrorNotSupported;
-        return Result::failure(error, response.describe(kWhat).toStdString());
+        return Result::failure(response.errorCode(), response.describe(kWhat).toStdString());
     };
 
     PortalResponse response =

@@ -39,6 +39,8 @@ struct PortalResponse {
     QString error; // the D-Bus error text of a failed call
 
     bool ok() const { return outcome == Success; }
+    // The "Last Error" number of a response that is not ok().
+    std::uint32_t errorCode() const { return outcome == Cancelled ? kErrorCancelled : kErrorNotSupported; }
     // What went wrong, in words for the user.
     QString describe(const QString& what) const;
 };
@@ -52,9 +54,10 @@ PortalResponse callPortal(const QDBusConnection& bus, const QString& interface, 
 // Tells the portal on `bus` which installed program this is (its desktop
 // entry's id), once per connection and before any other call of that
 // connection to the portal, property reads included: the portal takes the
-// program for an anonymous one from its first call on. A program that is not sandboxed is otherwise anonymous to the
-// portal: GNOME 48 binds no global shortcuts for it, and the desktops keep
-// its permissions under an empty name. Portals before 1.20 have no such
+// program for an anonymous one from its first call on. A program that is not
+// sandboxed is otherwise anonymous to the portal: GNOME 48 binds no global
+// shortcuts for it, and the desktops keep its permissions under an empty
+// name. Portals before 1.20 have no such
 // registry; nothing is told them.
 void identifyToPortal(const QDBusConnection& bus);
 
